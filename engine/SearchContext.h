@@ -1,0 +1,37 @@
+// What one running search carries through its walk: its settings, the result
+// store, the front end, the stop flag and the archive step.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "engine/ItemData.h"
+#include "engine/ResultStore.h"
+#include "engine/SearchCriteria.h"
+#include "engine/SearchHost.h"
+
+namespace tessaly::engine {
+
+struct SearchContext;
+
+// The archive step of the walk: called for every archive file of a walked
+// folder with its full path and the search's pattern text. The archive
+// library supplies it (DispatchArchive); a search without one lists no members.
+using ArchiveDispatch =
+    std::function<void(SearchContext& context, const std::string& archivePath, const std::string& patternText)>;
+
+struct SearchContext {
+  const SearchCriteria& criteria;
+  ResultStore& store;
+  SearchHost& host;
+  const std::atomic<bool>& stopRequested;
+  ArchiveDispatch dispatchArchive;
+
+  bool Stopped() const { return stopRequested.load(std::memory_order_relaxed); }
+  // AddHit as the walk and the archive readers use it: nothing once the stop
+  // was requested; otherwise appends unless a repeat and tells the host.
+  void AddHit(const ItemData& row);
+};
+
+}  // namespace tessaly::engine

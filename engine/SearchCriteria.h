@@ -1,0 +1,88 @@
+// The settings of one search, and the filters that look only at an entry's
+// directory data.
+//
+// A SearchCriteria is filled by a front end (the window or the console
+// search) when a search starts and stays unchanged until it ends.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/FileTimes.h"
+
+namespace tessaly::engine {
+
+// The nine archive formats, in the order of the window's format boxes.
+enum class ArchiveFormat { Zip, Arj, Rar, Zoo, Lzh, Tar, Ace, Arc, Cab };
+constexpr int kArchiveFormatCount = 9;
+
+enum class SizeKind { None, AtMost, AtLeast };
+enum class DateRelation { None, Between, After, Before, Same };
+
+struct SizeFilter {
+  bool enabled = false;
+  SizeKind kind = SizeKind::None;
+  std::int64_t limit = 0;  // bytes, inclusive bound
+};
+
+struct DateFilter {
+  bool enabled = false;
+  platform::TimeStamp stamp = platform::TimeStamp::None;
+  DateRelation relation = DateRelation::None;
+  platform::LocalDateTime date1;  // only the calendar day counts
+  platform::LocalDateTime date2;  // used by Between only
+};
+
+struct SearchCriteria {
+  std::string nameText;
+  std::string typeText = "PDF;DOC;RTF;TXT;XLS;PPT;HTM";
+  bool fuzzy = true;
+  std::string containsText;
+  std::string contentField = "Full-Text";
+  bool caseSensitive = false;
+  std::string locationText;
+  bool listFolders = true;
+  bool searchPdfs = true;
+  bool allFiles = true;
+  // Zoo set, all others clear, as the window opens.
+  std::array<bool, kArchiveFormatCount> archiveFormats{false, false, false, true, false,
+                                                      false, false, false, false};
+  SizeFilter sizeFilter;
+  DateFilter dateFilter;
+
+  // Derived when the search starts (Derive()).
+  std::vector<std::string> folders;
+  std::string patternText;
+
+  bool formatEnabled(ArchiveFormat f) const { return archiveFormats[static_cast<int>(f)]; }
+  // Fills `folders` and `patternText` from the texts.
+  void Derive();
+};
+
+// Cuts at every `;`, drops empty entries, strips one trailing `/` from each
+// entry except an entry that is exactly `/`. Entries are never trimmed of
+// blanks; duplicates stay.
+std::vector<std::string> SplitList(const std::string& text);
+
+// stem + "." + type for each `;`-piece of typeText (empty pieces included),
+// joined by `;`; the stem is `*name*` when fuzzy, else the name.
+std::string BuildPatternText(const std::string& nameText, const std::string& typeText, bool fuzzy);
+
+// Size filter with inclusive, signed bounds; off or kind none passes.
+bool PassesSizeFilter(std::int64_t size, const SearchCriteria& criteria);
+
+// The chosen time stamp of `path` in local time, two-second form; day zero
+// (30 December 1899) for stamp none; nothing when the file cannot be read.
+std::optional<platform::LocalDateTime> FileDateOf(const std::string& path, platform::TimeStamp stamp);
+
+// Date filter on calendar days, bounds inclusive. A file whose date can no
+// longer be read fails an enabled filter.
+bool PassesDateFilter(const std::string& path, const SearchCriteria& criteria);
+
+// Parses a size limit text: a whole decimal number (optional sign) in the
+// signed 32-bit range. Returns false for anything else.
+bool ParseSizeLimit(const std::string& text, std::int64_t& limit);
+
+}  // namespace tessaly::engine

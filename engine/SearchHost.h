@@ -1,0 +1,38 @@
+// The one interface between a running search and its front end.
+//
+// The search thread calls these in the order the search proceeds; a front end
+// with a window queues them to its window thread. Calls from a search whose
+// stop was requested are discarded by the host (the thread also stops making
+// them as soon as it sees the stop flag).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tessaly::engine {
+
+class SearchHost {
+ public:
+  virtual ~SearchHost() = default;
+
+  // Execute step 1: the elapsed-time clock starts at 00:00:00.
+  virtual void SearchStarted() = 0;
+  // Status bar text: panel 0 is the label ("Status: "), panel 1 the state.
+  virtual void ShowStatus(int panel, const std::string& text) = 0;
+  // The store's row count changed (after AddHit or emptying the store).
+  virtual void RowCountChanged(std::size_t count) = 0;
+  // End of search: final row count; the host restores its controls and
+  // shows "Matching files found: " with the count.
+  virtual void SearchFinished(std::size_t count) = 0;
+  // Location entries that are not folders, each followed by LF CR.
+  virtual void ReportMissingFolders(const std::string& text) = 0;
+  // The elapsed-time clock stops (last step of a search).
+  virtual void SearchEnded() = 0;
+
+  // The conversion time-out (one at a time): arm it, poll it, stop it.
+  virtual void ArmConversionTimeout() = 0;
+  virtual bool ConversionTimedOut() = 0;
+  virtual void StopConversionTimeout() = 0;
+};
+
+}  // namespace tessaly::engine
