@@ -29,8 +29,9 @@ class TPDFDictionary : public TPDFObject {
   // value of an existing entry or appending one. Nothing happens when value
   // is this dictionary itself or nullptr.
   void SetValue(std::string_view key, TPDFObject* value);
-  // The same with an existing name object as key (no self test). Nothing
-  // happens when key or value is nullptr.
+  // The same with an existing name object as key. Nothing happens when key
+  // or value is nullptr or value is this dictionary (a dictionary holding
+  // itself would make every walk over it endless).
   void SetValue(TPDFName* key, TPDFObject* value);
   // The value under key, or nullptr; with resolve, a reference found is
   // replaced by its Resolve() (possibly nullptr).

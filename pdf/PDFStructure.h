@@ -71,6 +71,8 @@ class TPDFStructure {
   // Nothing happens when obj is not pooled here, is a shared name, or is a
   // direct member of any pooled object (RefersTo). Later slots move down.
   void ReleaseObject(TPDFObject* obj);
+  // True when ReleaseObject(obj) would free obj.
+  bool Releasable(const TPDFObject* obj) const;
 
   // Factory operations: each makes, registers and returns a new object.
   TPDFNull* NewNull();
@@ -113,6 +115,10 @@ class TPDFStructure {
   template <class T>
   T* Register(T* obj);
   void NoteName(TPDFName* name);
+  void ForgetName(const TPDFName* name);
+  // Slot of obj among the used slots (searched from the last down), or -1.
+  std::int32_t FindSlot(const TPDFObject* obj) const;
+  void EnsureRoom(std::int32_t count) const;
 
   std::int32_t spareSlots_ = 0;
   std::int32_t used_ = 0;

@@ -1,0 +1,211 @@
+// TPDFStructure: the object pool, the factories, shared names and the entry
+// point of the object parser.
+#include "pdf/PDFStructure.h"
+
+#include <algorithm>
+#include <array>
+
+#include "pdf/PDFArray.h"
+#include "pdf/PDFBoolean.h"
+#include "pdf/PDFDictionary.h"
+#include "pdf/PDFIndRef.h"
+#include "pdf/PDFName.h"
+#include "pdf/PDFNull.h"
+#include "pdf/PDFNumeric.h"
+#include "pdf/PDFParser.h"
+#include "pdf/PDFStream.h"
+#include "pdf/PDFString.h"
+
+namespace tessaly::pdf {
+namespace {
+
+// Names that many dictionaries use as keys or values; SharedName hands out
+// one object for each of them.
+constexpr std::array<std::string_view, 30> kWellKnownNames = {
+    "MediaBox", "Length",    "CropBox",  "Type",     "Subtype",         "Name",
+    "Pages",    "Page",      "Parent",   "Font",     "Contents",        "BaseFont",
+    "PDF",      "Text",      "ImageB",   "ImageC",   "ImageI",          "Resources",
+    "ProcSet",  "ExtGState", "Type1",    "TrueType", "WinAnsiEncoding", "Filter",
+    "FlateDecode", "Annot",  "URI",      "Goto",     "XYZ",             "Zefo"};
+
+int WellKnownIndex(std::string_view value) {
+  for (std::size_t i = 0; i < kWellKnownNames.size(); ++i) {
+    if (kWellKnownNames[i] == value) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
+TPDFStructure::TPDFStructure() : wellKnown_(kWellKnownNames.size(), nullptr) { Clear(); }
+
+TPDFStructure::~TPDFStructure() = default;
+
+void TPDFStructure::Clear() {
+  numberDecimals_ = 4;
+  // Objects hold no owning pointers to each other, so the order of freeing
+  // does not matter.
+  pool_.clear();
+  used_ = 0;
+  spareSlots_ = 0;
+  std::fill(wellKnown_.begin(), wellKnown_.end(), nullptr);
+}
+
+TPDFObject* TPDFStructure::GetObject(std::int32_t i) const {
+  if (i < 0 || static_cast<std::size_t>(i) >= pool_.size()) return nullptr;
+  return pool_[static_cast<std::size_t>(i)].get();
+}
+
+std::int32_t TPDFStructure::FindSlot(const TPDFObject* obj) const {
+  if (!obj) return -1;
+  for (std::int32_t i = used_; i-- > 0;) {
+    if (pool_[static_cast<std::size_t>(i)].get() == obj) return i;
+  }
+  return -1;
+}
+
+bool TPDFStructure::Releasable(const TPDFObject* obj) const {
+  if (FindSlot(obj) < 0) return false;
+  if (const auto* name = PDFAs<TPDFName>(obj); name && name->Shared()) return false;
+  for (std::int32_t i = 0; i < used_; ++i) {
+    if (pool_[static_cast<std::size_t>(i)]->RefersTo(obj)) return false;
+  }
+  return true;
+}
+
+void TPDFStructure::ReleaseObject(TPDFObject* obj) {
+  if (!Releasable(obj)) return;
+  const std::int32_t slot = FindSlot(obj);
+  if (const auto* name = PDFAs<TPDFName>(obj)) ForgetName(name);
+  // The slots after it move down; the pool shrinks by one and keeps its
+  // spare slots.
+  pool_.erase(pool_.begin() + slot);
+  --used_;
+}
+
+void TPDFStructure::EnsureRoom(std::int32_t count) const {
+  if (used_ > kMaxObjects - count) throw TPDFObjectLimitError();
+}
+
+template <class T>
+T* TPDFStructure::Register(T* obj) {
+  std::unique_ptr<TPDFObject> owned(obj);
+  EnsureRoom(1);
+  if (spareSlots_ < kPoolLowWater) {
+    pool_.resize(pool_.size() + static_cast<std::size_t>(kPoolGrowth - spareSlots_));
+    spareSlots_ = kPoolGrowth;
+  }
+  pool_[static_cast<std::size_t>(used_)] = std::move(owned);
+  ++used_;
+  --spareSlots_;
+  return obj;
+}
+
+void TPDFStructure::NoteName(TPDFName* name) {
+  const int k = WellKnownIndex(name->Value());
+  if (k >= 0 && !wellKnown_[static_cast<std::size_t>(k)]) wellKnown_[static_cast<std::size_t>(k)] = name;
+}
+
+void TPDFStructure::ForgetName(const TPDFName* name) {
+  const int k = WellKnownIndex(name->Value());
+  if (k < 0 || wellKnown_[static_cast<std::size_t>(k)] != name) return;
+  // Find the next pooled name with that value (rare: only a non-shared
+  // name can be freed).
+  TPDFName* next = nullptr;
+  for (std::int32_t i = 0; i < used_ && !next; ++i) {
+    auto* other = PDFAs<TPDFName>(pool_[static_cast<std::size_t>(i)].get());
+    if (other && other != name && other->Value() == name->Value()) next = other;
+  }
+  wellKnown_[static_cast<std::size_t>(k)] = next;
+}
+
+TPDFNull* TPDFStructure::NewNull() {
+  EnsureRoom(1);
+  return Register(new TPDFNull(*this));
+}
+
+TPDFBoolean* TPDFStructure::NewBoolean(bool value) {
+  EnsureRoom(1);
+  return Register(new TPDFBoolean(*this, value));
+}
+
+TPDFNumeric* TPDFStructure::NewNumeric(double value) {
+  EnsureRoom(1);
+  return Register(new TPDFNumeric(*this, value));
+}
+
+TPDFName* TPDFStructure::NewName(std::string value) {
+  EnsureRoom(1);
+  TPDFName* name = Register(new TPDFName(*this, std::move(value)));
+  NoteName(name);
+  return name;
+}
+
+TPDFString* TPDFStructure::NewString(std::string value, bool hexForm) {
+  EnsureRoom(1);
+  return Register(new TPDFString(*this, std::move(value), hexForm));
+}
+
+TPDFArray* TPDFStructure::NewArray() {
+  EnsureRoom(1);
+  return Register(new TPDFArray(*this));
+}
+
+TPDFDictionary* TPDFStructure::NewDictionary() {
+  EnsureRoom(1);
+  return Register(new TPDFDictionary(*this));
+}
+
+TPDFIndRef* TPDFStructure::NewIndRef(std::int32_t objNum, std::int32_t genNum) {
+  EnsureRoom(1);
+  return Register(new TPDFIndRef(*this, objNum, genNum));
+}
+
+TPDFStream* TPDFStructure::NewStream(std::string data) {
+  // The stream, its dictionary, the /Length number and possibly its key.
+  EnsureRoom(4);
+  TPDFStream* stream = Register(new TPDFStream(*this));
+  stream->SetStream(std::move(data));
+  return stream;
+}
+
+TPDFArray* TPDFStructure::NewArray(std::span<TPDFObject* const> items) {
+  TPDFArray* array = NewArray();
+  array->items_.reserve(items.size());
+  for (TPDFObject* item : items) array->Add(item);
+  return array;
+}
+
+TPDFArray* TPDFStructure::NewIntegerArray(std::span<const std::int32_t> values) {
+  EnsureRoom(static_cast<std::int32_t>(std::min<std::size_t>(values.size(), kMaxObjects)) + 1);
+  TPDFArray* array = NewArray();
+  array->items_.reserve(values.size());
+  for (std::int32_t v : values) array->Add(NewNumeric(v));
+  return array;
+}
+
+TPDFArray* TPDFStructure::NewRealArray(std::span<const double> values) {
+  EnsureRoom(static_cast<std::int32_t>(std::min<std::size_t>(values.size(), kMaxObjects)) + 1);
+  TPDFArray* array = NewArray();
+  array->items_.reserve(values.size());
+  for (double v : values) array->Add(NewNumeric(v));
+  return array;
+}
+
+bool TPDFStructure::IsWellKnownName(std::string_view value) { return WellKnownIndex(value) >= 0; }
+
+TPDFName* TPDFStructure::SharedName(std::string_view value) {
+  const int k = WellKnownIndex(value);
+  TPDFName* name = k >= 0 ? wellKnown_[static_cast<std::size_t>(k)] : nullptr;
+  if (!name) name = NewName(std::string(value));
+  name->shared_ = true;
+  return name;
+}
+
+TPDFObject* TPDFStructure::ParseObject(std::string_view text) {
+  if (text.empty()) return nullptr;
+  TPDFParser parser(*this, text);
+  return parser.ParseObject();
+}
+
+}  // namespace tessaly::pdf
