@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -63,9 +65,11 @@ class ResultStore {
 
   mutable std::mutex mutex_;
   std::vector<StoredRow> rows_;
-  std::vector<std::string> paths_;
+  // A deque keeps its strings in place, so the index's views stay valid.
+  std::deque<std::string> paths_;
   struct PathIndex;
-  PathIndex* pathIndex_;
+  std::unique_ptr<PathIndex> pathIndex_;
+  std::uint32_t lastPathId_ = UINT32_MAX;
   // Open-addressing table of row indices + 1 (0 is empty), keyed by Name+Path.
   std::vector<std::uint32_t> slots_;
 };

@@ -1,0 +1,131 @@
+// The console front end: option dispatch and the console search.
+#include "console/ConsoleMain.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "console/ConsoleHost.h"
+#include "console/SearchOptions.h"
+#include "engine/Report.h"
+#include "engine/ResultStore.h"
+#include "engine/SearchThread.h"
+#include "platform/Drives.h"
+#if __has_include("archives/ArchiveDispatch.h")
+#include "archives/ArchiveDispatch.h"
+#define TESSALY_HAVE_ARCHIVES 1
+#endif
+
+namespace tessaly::console {
+namespace {
+
+constexpr const char* kVersion = "tessaly 0.1.0\n";
+
+int UsageFailure(const std::string& message) {
+  std::fprintf(stderr, "tessaly: %s\n%s", message.c_str(), kShortUsage);
+  return 2;
+}
+
+std::string JoinFixedDrives() {
+  std::string text;
+  for (const std::string& d : platform::FixedDrives()) text += (text.empty() ? "" : ";") + d;
+  return text;
+}
+
+void WriteRows(std::ostream& out, const engine::ResultStore& store) {
+  engine::ResultStore::Reader rows = store.Read();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const engine::RowView r = rows.row(i);
+    out << r.Name << '\t' << r.Size << '\t' << r.Path << '\n';
+  }
+  out.flush();
+}
+
+int RunSearch(const std::vector<std::string>& args) {
+  SearchOptions options;
+  try {
+    options = ParseSearchOptions(args);
+  } catch (const UsageError& e) {
+    return UsageFailure(e.what());
+  }
+  engine::SearchCriteria& criteria = options.criteria;
+  if (!options.locationGiven) criteria.locationText = JoinFixedDrives();
+  if (criteria.locationText.empty())
+    return UsageFailure("Please specify the Location where you want to search");
+  criteria.Derive();
+
+  // Open the report file before searching, so a bad name fails at once.
+  std::ofstream file;
+  if (!options.reportFile.empty()) {
+    file.open(options.reportFile, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      std::fprintf(stderr, "tessaly: cannot write the report to '%s': %s\n", options.reportFile.c_str(),
+                   std::strerror(errno));
+      return 2;
+    }
+  }
+
+  engine::ResultStore store;
+  ConsoleHost host(stderr, ::isatty(STDERR_FILENO) == 1);
+  engine::ArchiveDispatch dispatch;
+#ifdef TESSALY_HAVE_ARCHIVES
+  dispatch = archives::DispatchArchive;
+#endif
+  {
+    engine::TSearchThread search(criteria, store, host, dispatch);
+    search.Join();
+  }
+  if (options.sort != engine::SortColumn::None) store.Sort(options.sort, options.descending);
+
+  std::ostream& out = options.reportFile.empty() ? std::cout : file;
+  bool written = true;
+  if (options.rows) {
+    WriteRows(out, store);
+    written = static_cast<bool>(out);
+  } else {
+    engine::ReportConditions conditions{criteria.locationText, criteria.nameText, criteria.containsText,
+                                        criteria.contentField, criteria.typeText, criteria.listFolders};
+    written = engine::WriteReport(out, conditions, store);
+  }
+  if (!written) {
+    std::fprintf(stderr, "tessaly: writing the report failed\n");
+    return 2;
+  }
+  return store.Count() > 0 ? 0 : 1;
+}
+
+}  // namespace
+
+bool IsConsoleInvocation(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--search" || a == "--details" || a == "--help" || a == "-h" || a == "--version") return true;
+  }
+  return false;
+}
+
+int ConsoleMain(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fputs(kShortUsage, stderr);
+    return 2;
+  }
+  const std::string mode = args.front();
+  if (mode == "--help" || mode == "-h") {
+    std::fputs(kHelpText, stdout);
+    return 0;
+  }
+  if (mode == "--version") {
+    std::fputs(kVersion, stdout);
+    return 0;
+  }
+  if (mode == "--search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()));
+  return UsageFailure("unknown option '" + mode + "'");
+}
+
+}  // namespace tessaly::console

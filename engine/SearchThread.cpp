@@ -1,0 +1,54 @@
+// One search on its worker thread.
+#include "engine/SearchThread.h"
+
+#include "engine/FolderWalk.h"
+#include "platform/FileFacts.h"
+
+namespace tessaly::engine {
+
+TSearchThread::TSearchThread(SearchCriteria criteria, ResultStore& store, SearchHost& host,
+                             ArchiveDispatch dispatchArchive)
+    : criteria_(std::move(criteria)),
+      store_(store),
+      host_(host),
+      dispatchArchive_(std::move(dispatchArchive)),
+      thread_([this] { Execute(); }) {}
+
+TSearchThread::~TSearchThread() {
+  RequestStop();
+  Join();
+}
+
+void TSearchThread::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TSearchThread::Execute() {
+  SearchContext context{criteria_, store_, host_, stopRequested_, dispatchArchive_};
+  std::string missingFolders;
+  try {
+    host_.SearchStarted();
+    host_.ShowStatus(0, "Status: ");
+    host_.ShowStatus(1, "Attempting to start search...");
+    store_.Clear();
+    host_.RowCountChanged(0);
+    host_.ShowStatus(0, "Searching Directory: ");
+    for (const std::string& folder : criteria_.folders) {
+      if (context.Stopped()) break;
+      if (platform::FolderExists(folder)) WalkFolder(context, folder, criteria_.patternText);
+      else missingFolders += folder + "\n\r";
+    }
+  } catch (...) {
+    // Nothing below raises past the per-entry handlers; should anything
+    // still do, the search ends orderly with what it found.
+  }
+  if (!context.Stopped()) {
+    host_.StopConversionTimeout();
+    host_.SearchFinished(store_.Count());
+    if (!missingFolders.empty()) host_.ReportMissingFolders(missingFolders);
+    host_.SearchEnded();
+  }
+  finished_.store(true);
+}
+
+}  // namespace tessaly::engine

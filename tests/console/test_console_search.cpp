@@ -1,0 +1,147 @@
+// `tessaly --search` end to end: a tree in a temporary folder, the whole
+// report compared byte for byte, exit codes and messages.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs tessaly with the arguments (no shell), capturing both streams.
+RunResult Tessaly(const std::vector<std::string>& args) {
+  const fs::path dir = fs::temp_directory_path() / ("tessaly-run-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string outFile = (dir / "out").string(), errFile = (dir / "err").string();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    std::freopen(outFile.c_str(), "w", stdout);
+    std::freopen(errFile.c_str(), "w", stderr);
+    std::vector<char*> argv;
+    std::string exe = std::string(TESSALY_BIN_DIR) + "/tessaly";
+    argv.push_back(exe.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(exe.c_str(), argv.data());
+    ::_exit(127);
+  }
+  RunResult r;
+  int st = 0;
+  ::waitpid(pid, &st, 0);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  auto slurp = [](const std::string& f) {
+    std::ifstream in(f, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  };
+  r.out = slurp(outFile);
+  r.err = slurp(errFile);
+  fs::remove_all(dir);
+  return r;
+}
+
+class ConsoleSearch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("tessaly-cs-" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "docs" / "tax.doc");
+    std::ofstream(root_ / "docs" / "tax2004.pdf") << std::string(15 * 1024 + 7, 'x');
+    std::ofstream(root_ / "docs" / "notes.txt") << "hello";
+    std::ofstream(root_ / "docs" / "Tax.jpg") << "jpeg";
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  fs::path root_;
+};
+
+TEST_F(ConsoleSearch, WholeReportByteForByte) {
+  const std::string loc = (root_ / "docs").string();
+  RunResult r = Tessaly({"--search", "-l", loc + ";" + loc + "/missing", "-n", "tax", "-t", "PDF;DOC"});
+  EXPECT_EQ(r.status, 0);
+  const std::string rule(38, '-');
+  const std::string expected = "Search results:\r\n\r\n" + loc + "\r\n" + loc + "/missing\r\n\r\n" +
+                               "Search wildcards: [*tax*]\r\n\r\nFile types: PDF;DOC\r\n\r\n" + rule +
+                               "\r\nFileName      FileSize       Location\r\n" + rule + "\r\n" +
+                               "tax2004.pdf   15 Kb          " + loc + "\r\n" + "tax.doc       [folder]       " +
+                               loc + "\r\n\r\n" + rule + "\r\nTotal files & directories found: 2";
+  // The listing order of two entries of one folder is the file system's;
+  // compare with the rows in either order.
+  std::string swapped = expected;
+  const std::string rowA = "tax2004.pdf   15 Kb          " + loc + "\r\n";
+  const std::string rowB = "tax.doc       [folder]       " + loc + "\r\n";
+  swapped.replace(swapped.find(rowA), rowA.size() + rowB.size(), rowB + rowA);
+  EXPECT_TRUE(r.out == expected || r.out == swapped) << r.out;
+  EXPECT_EQ(r.err, "The following directories/drives do not exist:\n" + loc + "/missing\n");
+}
+
+TEST_F(ConsoleSearch, SortedRowsAndNoHits) {
+  const std::string loc = (root_ / "docs").string();
+  RunResult r = Tessaly({"--search", "-l", loc, "-t", "PDF;TXT;DOC", "--sort", "size", "--rows"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "tax.doc\t[folder]\t" + loc + "\nnotes.txt\t5 b\t" + loc + "\ntax2004.pdf\t15 Kb\t" + loc + "\n");
+  r = Tessaly({"--search", "-l", loc, "-t", "PDF;TXT;DOC", "--sort", "name", "--descending", "--rows"});
+  // Descending by name: "TAX2004.PDF" after "TAX.DOC" ('2' > '.').
+  EXPECT_EQ(r.out, "tax2004.pdf\t15 Kb\t" + loc + "\ntax.doc\t[folder]\t" + loc + "\nnotes.txt\t5 b\t" + loc + "\n");
+  r = Tessaly({"--search", "-l", loc, "-n", "nothing-like-this", "--rows"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(ConsoleSearch, ReportIntoAFile) {
+  const std::string report = (root_ / "report.txt").string();
+  RunResult r = Tessaly({"--search", "-l", (root_ / "docs").string(), "-t", "TXT", "--no-folders", "-o", report});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  std::ifstream in(report, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  EXPECT_NE(ss.str().find("notes.txt"), std::string::npos);
+  EXPECT_NE(ss.str().find("Total files found: 1"), std::string::npos);
+}
+
+TEST_F(ConsoleSearch, UsageErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--search", "-t", "P.DF"}, ". is not allowed here!"},
+      {{"--search", "--smaller-or-equal", "ten"}, "is not a whole number"},
+      {{"--search", "--frobnicate"}, "unknown option '--frobnicate'"},
+      {{"--search", "-l", ""}, "Please specify the Location where you want to search"},
+      {{"--search", "-l", "/", "-o", "/no/such/dir/r.txt"}, "cannot write the report"},
+      {{"--wrong"}, "unknown option"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = Tessaly(c.args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    if (c.message != "cannot write the report")
+      EXPECT_NE(r.err.find("usage: tessaly"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST(ConsoleHelp, HelpAndVersionExitZero) {
+  RunResult r = Tessaly({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("--search"), std::string::npos);
+  r = Tessaly({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("tessaly ", 0), 0u);
+}
+
+}  // namespace

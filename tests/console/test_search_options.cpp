@@ -1,0 +1,76 @@
+// The console search's command line and the window's field rules.
+#include <gtest/gtest.h>
+
+#include "console/SearchOptions.h"
+
+using namespace tessaly::console;
+using tessaly::engine::SizeKind;
+
+namespace {
+
+SearchOptions Parse(std::vector<std::string> args) { return ParseSearchOptions(args); }
+
+TEST(SearchOptions, DefaultsAreTheWindowsDefaults) {
+  SearchOptions o = Parse({});
+  EXPECT_EQ(o.criteria.typeText, "PDF;DOC;RTF;TXT;XLS;PPT;HTM");
+  EXPECT_TRUE(o.criteria.fuzzy);
+  EXPECT_TRUE(o.criteria.listFolders);
+  EXPECT_EQ(o.criteria.contentField, "Full-Text");
+  EXPECT_FALSE(o.locationGiven);
+  EXPECT_TRUE(o.criteria.archiveFormats[3]);  // Zoo
+  EXPECT_FALSE(o.criteria.archiveFormats[0]);
+}
+
+TEST(SearchOptions, FieldRules) {
+  // The colon is dropped, as the window's fields never receive it.
+  EXPECT_EQ(Parse({"-n", "c:\\docs"}).criteria.nameText, "c\\docs");
+  EXPECT_EQ(Parse({"-c", "a:b"}).criteria.containsText, "ab");
+  // A dot in the name moves the rest into the types, upper-cased.
+  SearchOptions o = Parse({"-n", "report.pdf"});
+  EXPECT_EQ(o.criteria.nameText, "report");
+  EXPECT_EQ(o.criteria.typeText, "PDF");
+  // a.b.txt leaves B.TXT in the types, which holds a dot: refused.
+  EXPECT_THROW(Parse({"-n", "a.b.txt"}), UsageError);
+  try {
+    Parse({"-t", "P.DF"});
+    FAIL();
+  } catch (const UsageError& e) {
+    EXPECT_STREQ(e.what(), ". is not allowed here!");
+  }
+  EXPECT_EQ(Parse({"-t", "pdf;doc"}).criteria.typeText, "PDF;DOC");
+}
+
+TEST(SearchOptions, FiltersAndArchives) {
+  SearchOptions o = Parse({"--bigger-or-equal", "100", "--date", "modified", "--between", "2024-01-02",
+                           "2024-02-29", "-a", "zip,TAR"});
+  EXPECT_TRUE(o.criteria.sizeFilter.enabled);
+  EXPECT_EQ(o.criteria.sizeFilter.kind, SizeKind::AtLeast);
+  EXPECT_EQ(o.criteria.sizeFilter.limit, 100);
+  EXPECT_TRUE(o.criteria.dateFilter.enabled);
+  EXPECT_EQ(o.criteria.dateFilter.date2.day, 29);
+  EXPECT_TRUE(o.criteria.archiveFormats[0]);
+  EXPECT_TRUE(o.criteria.archiveFormats[5]);
+  EXPECT_FALSE(o.criteria.archiveFormats[3]);  // the list replaces the default
+  for (bool f : Parse({"-a", "all"}).criteria.archiveFormats) EXPECT_TRUE(f);
+  for (bool f : Parse({"-a", "none"}).criteria.archiveFormats) EXPECT_FALSE(f);
+}
+
+TEST(SearchOptions, BadInputIsAUsageError) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--bogus"},
+      {"-l"},                                  // missing value
+      {"--smaller-or-equal", "12k"},           // not a whole number
+      {"--smaller-or-equal", "3000000000"},    // beyond 32 bits
+      {"--date", "modified"},                  // no relation
+      {"--after", "2024-01-01"},               // no date kind
+      {"--date", "born", "--same", "2024-01-01"},
+      {"--date", "created", "--same", "2023-02-29"},  // no such day
+      {"--date", "created", "--same", "24-1-1"},
+      {"-a", "zip,7z"},
+      {"--sort", "date"},
+      {"--descending"},
+  };
+  for (const auto& args : bad) EXPECT_THROW(Parse(args), UsageError) << args[0];
+}
+
+}  // namespace

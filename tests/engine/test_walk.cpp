@@ -1,0 +1,213 @@
+// The folder walk and the search thread over real temporary trees.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "RecordingHost.h"
+#include "engine/FileMatches.h"
+#include "engine/FolderWalk.h"
+#include "engine/SearchThread.h"
+
+namespace fs = std::filesystem;
+using namespace tessaly::engine;
+using tessaly::test::RecordingHost;
+
+namespace {
+
+class WalkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("tessaly-walk-" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+  void File(const std::string& rel, const std::string& content = "x") {
+    fs::create_directories((root_ / rel).parent_path());
+    std::ofstream(root_ / rel) << content;
+  }
+  // Runs one search to its end and returns the rows as "Path|Name|Size".
+  std::vector<std::string> Search(SearchCriteria c, ArchiveDispatch dispatch = {}) {
+    if (c.locationText.empty()) c.locationText = root_.string();
+    c.Derive();
+    {
+      TSearchThread t(c, store_, host_, dispatch);
+      t.Join();
+    }
+    std::vector<std::string> rows;
+    for (std::size_t i = 0; i < store_.Count(); ++i) {
+      ItemData r = store_.Row(i);
+      rows.push_back(Rel(r.Path) + "|" + r.Name + "|" + r.Size);
+    }
+    return rows;
+  }
+  std::string Rel(const std::string& p) {
+    std::string base = root_.string();
+    return p.size() >= base.size() ? "." + p.substr(base.size()) : p;
+  }
+  fs::path root_;
+  ResultStore store_;
+  RecordingHost host_;
+};
+
+using Rows = std::vector<std::string>;
+
+TEST_F(WalkTest, DesignedRowOrderAndSubfolders) {
+  File("b.txt", "12");
+  File("a.pdf", "1234");
+  File("sub/c.txt");
+  File("photo.jpg");
+  SearchCriteria c;
+  c.typeText = "PDF;TXT";
+  Rows rows = Search(c);
+  // Pattern by pattern over the listing, then the sub-folders.
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], ".|a.pdf|4 b");
+  EXPECT_EQ(rows[1], ".|b.txt|2 b");
+  EXPECT_EQ(rows[2], "./sub|c.txt|1 b");
+  EXPECT_TRUE(host_.Has("finished:3"));
+  EXPECT_EQ(host_.Events().front(), "started");
+  EXPECT_EQ(host_.Events().back(), "ended");
+}
+
+TEST_F(WalkTest, HiddenFoldersNotWalkedHiddenFilesListed) {
+  File(".secret/inner.txt");
+  File(".hidden.txt");
+  SearchCriteria c;
+  c.typeText = "TXT";
+  EXPECT_EQ(Search(c), (Rows{".|.hidden.txt|1 b"}));
+}
+
+TEST_F(WalkTest, FolderNamedLikeAPatternIsListedWhateverTheFilters) {
+  fs::create_directories(root_ / "Report.pdf");
+  File("report-big.pdf", std::string(100, 'x'));
+  SearchCriteria c;
+  c.nameText = "report";
+  c.sizeFilter = {true, SizeKind::AtMost, 10};
+  EXPECT_EQ(Search(c), (Rows{".|Report.pdf|[folder]"}));
+  c.listFolders = false;
+  EXPECT_EQ(Search(c), Rows{});
+}
+
+TEST_F(WalkTest, SubfoldersWalkedWithListFoldersOff) {
+  File("deep/er/x.txt");
+  SearchCriteria c;
+  c.listFolders = false;
+  c.typeText = "TXT";
+  EXPECT_EQ(Search(c), (Rows{"./deep/er|x.txt|1 b"}));
+}
+
+TEST_F(WalkTest, OverlappingLocationsListEachFileOnce) {
+  File("docs/a.txt");
+  SearchCriteria c;
+  c.locationText = root_.string() + ";" + (root_ / "docs").string();
+  c.typeText = "TXT";
+  EXPECT_EQ(Search(c), (Rows{"./docs|a.txt|1 b"}));
+}
+
+TEST_F(WalkTest, MissingLocationsReportedAfterTheWalk) {
+  File("a.txt");
+  SearchCriteria c;
+  c.locationText = root_.string() + ";/no/such/folder;" + (root_ / "a.txt").string();
+  c.typeText = "TXT";
+  EXPECT_EQ(Search(c).size(), 1u);
+  EXPECT_TRUE(host_.Has("missing:/no/such/folder\n\r" + (root_ / "a.txt").string() + "\n\r"));
+}
+
+TEST_F(WalkTest, LinksToFoldersAreListedButNeverDescended) {
+  File("real/x.txt");
+  fs::create_directory_symlink(root_ / "real", root_ / "alias.txt");
+  fs::create_directory_symlink(root_, root_ / "real" / "loop");
+  SearchCriteria c;
+  c.typeText = "TXT";
+  Rows rows = Search(c);
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (Rows{"./real|x.txt|1 b", ".|alias.txt|[folder]"}));
+}
+
+TEST_F(WalkTest, ArchivesGoToTheDispatcherWhateverThePatterns) {
+  File("data.zip");
+  File("data.zipx");
+  File("sub/old.ARJ");
+  fs::create_directories(root_ / "folder.zip");
+  std::vector<std::string> offered;
+  SearchCriteria c;
+  c.typeText = "PDF";
+  Search(c, [&](SearchContext&, const std::string& path, const std::string& patterns) {
+    offered.push_back(Rel(path) + " " + patterns);
+  });
+  // data.zipx matches *.zip by the three-letter rule; the dispatcher decides.
+  EXPECT_EQ(offered, (Rows{"./data.zip **.PDF", "./data.zipx **.PDF", "./sub/old.ARJ **.PDF"}));
+}
+
+TEST_F(WalkTest, AnErrorInOneEntryEndsOnlyThatEntry) {
+  File("a.zip");
+  File("b.txt");
+  SearchCriteria c;
+  c.typeText = "TXT";
+  Rows rows = Search(c, [](SearchContext&, const std::string&, const std::string&) {
+    throw std::runtime_error("'[' is an invalid mask at (1)");
+  });
+  EXPECT_EQ(rows, (Rows{".|b.txt|1 b"}));
+  EXPECT_TRUE(host_.Has("finished:1"));
+}
+
+TEST_F(WalkTest, KnownTypeRequiredOnceAFilterIsOn) {
+  File("photo.jpg");
+  File("page.html");
+  SearchCriteria c;
+  c.typeText = "JPG;HTML";
+  EXPECT_EQ(Search(c).size(), 2u);  // no filter: every name-matched file
+  c.sizeFilter = {true, SizeKind::AtMost, 1000};
+  EXPECT_EQ(Search(c), (Rows{".|page.html|1 b"}));
+}
+
+// Stops its search when the row count reaches 50, as the Stop button would.
+class StoppingHost : public RecordingHost {
+ public:
+  // The search waits at its start until the test has told the host its thread.
+  void SearchStarted() override {
+    while (!thread.load()) std::this_thread::yield();
+    RecordingHost::SearchStarted();
+  }
+  void RowCountChanged(std::size_t count) override {
+    RecordingHost::RowCountChanged(count);
+    if (TSearchThread* t = thread.load(); count == 50 && t) t->RequestStop();
+  }
+  std::atomic<TSearchThread*> thread{nullptr};
+};
+
+TEST_F(WalkTest, StopDuringALongWalk) {
+  for (int i = 0; i < 200; ++i) File("d" + std::to_string(i) + "/f.txt");
+  SearchCriteria c;
+  c.typeText = "TXT";
+  c.locationText = root_.string();
+  c.Derive();
+  StoppingHost host;
+  {
+    TSearchThread t(c, store_, host);
+    host.thread = &t;
+    t.Join();
+  }
+  EXPECT_EQ(store_.Count(), 50u);  // no row after the stop
+  for (const auto& e : host.Events()) EXPECT_NE(e.rfind("finished", 0), 0u) << e;
+  for (const auto& e : host.Events()) EXPECT_NE(e.rfind("ended", 0), 0u) << e;
+}
+
+TEST(FolderStatusText, LongPathsShowTheirTail) {
+  const std::string p77(77, 'a');
+  EXPECT_EQ(FolderStatusText(p77), p77);
+  const std::string p100 = std::string(22, 'x') + std::string(78, 'y');
+  EXPECT_EQ(FolderStatusText(p100), "..." + std::string(78, 'y'));
+  EXPECT_EQ(FolderStatusText(std::string(78, 'z')), "..." + std::string(78, 'z'));
+}
+
+TEST(LowerAscii, OnlyAToZ) { EXPECT_EQ(LowerAscii("A.PDF\xC3\x89"), "a.pdf\xC3\x89"); }
+
+}  // namespace
