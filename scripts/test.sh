@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up everything and runs all tests: the packages, a normal build with
+# warnings as errors and its tests, then an AddressSanitizer +
+# UndefinedBehaviorSanitizer build of the core, console tools and fuzz
+# replays, and its tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+bash scripts/build.sh build -DTESSALY_WERROR=ON
+ctest --test-dir build --output-on-failure -j"$(nproc)"
+bash scripts/build.sh build-asan -DTESSALY_SANITIZE=ON -DTESSALY_UI=OFF -DCMAKE_BUILD_TYPE=Debug
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
+echo "all tests passed"
