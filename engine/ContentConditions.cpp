@@ -1,0 +1,156 @@
+// The content conditions of the per-file test, evaluated in the order PDF,
+// DOC, TXT, RTF, XLS, PPT, HTM so that a failed condition spares the
+// converter runs after it.
+//
+// Text and HTML files and the PDF converter's output file are searched by
+// the text scanner, which folds case by the code page. The text that the
+// other converters print is compared in memory with only A to Z folded.
+// A converter that cannot be started makes its document count as not
+// matching; the search goes on and the program is noted for the message at
+// the search's end.
+#include "engine/ContentConditions.h"
+
+#include <cstring>
+#include <unistd.h>
+
+#include "engine/MissingConverters.h"
+#include "engine/TextScanner.h"
+#include "extract/ConverterRunner.h"
+#include "extract/Converters.h"
+#include "platform/FileFacts.h"
+
+// The PDF information-field test comes with its own header; until it is
+// there, a field condition passes untested.
+#if __has_include("engine/PdfFieldTest.h")
+#include "engine/PdfFieldTest.h"
+#define TESSALY_HAVE_PDF_FIELD_TEST 1
+#else
+#define TESSALY_HAVE_PDF_FIELD_TEST 0
+#endif
+
+namespace tessaly::engine {
+namespace {
+
+using extract::ConverterKind;
+
+constexpr const char* kFullText = "Full-Text";
+constexpr const char* kPdfFields[] = {"Author", "Title", "Subject", "Keywords", "Creator", "Producer"};
+
+bool Contains(const std::string& haystack, const char* needle) { return haystack.find(needle) != std::string::npos; }
+
+bool IsPdfField(const std::string& field) {
+  for (const char* name : kPdfFields)
+    if (field == name) return true;
+  return false;
+}
+
+void LowerAsciiInPlace(std::string& text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+}
+
+// Converter output holds `text`; without case only A to Z are folded.
+bool OutputContains(std::string output, std::string text, bool caseSensitive) {
+  if (!caseSensitive) {
+    LowerAsciiInPlace(output);
+    LowerAsciiInPlace(text);
+  }
+  return output.find(text) != std::string::npos;
+}
+
+// The search host's conversion time-out; a stop request ends a wait too.
+class HostTimeout : public extract::ConversionTimeout {
+ public:
+  explicit HostTimeout(SearchContext& context) : context_(context) {}
+  void Arm() override { context_.host.ArmConversionTimeout(); }
+  bool TimedOut() override { return context_.Stopped() || context_.host.ConversionTimedOut(); }
+  void Stop() override { context_.host.StopConversionTimeout(); }
+
+ private:
+  SearchContext& context_;
+};
+
+// Removes the PDF text file on every way out, whoever wrote it.
+class RemoveOnExit {
+ public:
+  explicit RemoveOnExit(std::string path) : path_(std::move(path)) {}
+  ~RemoveOnExit() { ::unlink(path_.c_str()); }
+  RemoveOnExit(const RemoveOnExit&) = delete;
+  RemoveOnExit& operator=(const RemoveOnExit&) = delete;
+
+ private:
+  std::string path_;
+};
+
+void NoteMissing(ConverterKind kind) {
+  const auto& info = extract::ConverterFor(kind);
+  NoteMissingConverter(std::string(info.program), std::string(info.typeName), std::string(info.package));
+}
+
+// The PDF's converted text holds the search text (scanner rules).
+bool PdfTextContains(SearchContext& context, const std::string& path) {
+  const SearchCriteria& c = context.criteria;
+  const std::string textFile = extract::NewPdfTextFile();
+  RemoveOnExit removal(textFile);
+  if (!extract::StartConverter(extract::PdfTextCommandLine(path, textFile))) {
+    // Waiting out the time-out for a converter that never ran would cost
+    // every PDF 9 s and match nothing: note it and let the file fail.
+    NoteMissing(ConverterKind::PdfText);
+    return false;
+  }
+  HostTimeout timeout(context);
+  extract::AwaitConverterOutput(textFile, timeout);
+  if (context.Stopped()) return false;
+  if (!platform::FileExists(textFile)) return false;  // the placeholder could not be written
+  return ScanFileForText(textFile, c.containsText, c.caseSensitive) != -1;
+}
+
+// What the converter of `kind` prints for `path` holds the search text.
+bool ConverterOutputContains(SearchContext& context, ConverterKind kind, const std::string& path) {
+  const SearchCriteria& c = context.criteria;
+  std::string output;
+  try {
+    output = extract::GetConsoleOuput(extract::CaptureCommandLine(kind, path));
+  } catch (const extract::ConverterStartError&) {
+    NoteMissing(kind);
+    return false;
+  }
+  return OutputContains(std::move(output), c.containsText, c.caseSensitive);
+}
+
+bool ScannedFileContains(SearchContext& context, const std::string& path) {
+  const SearchCriteria& c = context.criteria;
+  return ScanFileForText(path, c.containsText, c.caseSensitive) != -1;
+}
+
+}  // namespace
+
+bool ContentConditionsPass(SearchContext& context, const std::string& path, const std::string& lowerPath) {
+  const SearchCriteria& c = context.criteria;
+  if (c.containsText.empty()) return true;
+  const bool fullText = c.contentField == kFullText;
+  auto active = [&](const char* typeName, const char* marker) {
+    return Contains(c.typeText, typeName) && Contains(lowerPath, marker);
+  };
+
+  if (c.searchPdfs && active("PDF", ".pdf")) {
+    if (IsPdfField(c.contentField)) {
+#if TESSALY_HAVE_PDF_FIELD_TEST
+      if (!PdfFieldContains(context, path, c.contentField, c.containsText)) return false;
+#endif
+    } else if (fullText && !Contains(lowerPath, "/adobe/acrobat")) {
+      if (!PdfTextContains(context, path)) return false;
+    }
+  }
+  // Every other type is tested for the full text only.
+  if (!fullText) return true;
+  if (active("DOC", ".doc") && !ConverterOutputContains(context, ConverterKind::Word, path)) return false;
+  if (active("TXT", ".txt") && !ScannedFileContains(context, path)) return false;
+  if (active("RTF", ".rtf") && !ConverterOutputContains(context, ConverterKind::Rtf, path)) return false;
+  if (active("XLS", ".xls") && !ConverterOutputContains(context, ConverterKind::Excel, path)) return false;
+  if (active("PPT", ".ppt") && !ConverterOutputContains(context, ConverterKind::PowerPoint, path)) return false;
+  if (active("HTM", ".htm") && !ScannedFileContains(context, path)) return false;
+  return true;
+}
+
+}  // namespace tessaly::engine

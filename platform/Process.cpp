@@ -1,0 +1,198 @@
+// Child processes through posix_spawn: a spawn builds the child's descriptors
+// explicitly (the three standard streams, everything else closed), resets
+// signal dispositions and the signal mask, and never goes through a shell.
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tessaly::platform {
+namespace {
+
+constexpr std::chrono::milliseconds kKillGrace{1000};
+constexpr std::chrono::milliseconds kPollStep{10};
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::vector<char*> ArgPointers(const std::vector<std::string>& argv) {
+  std::vector<char*> pointers;
+  pointers.reserve(argv.size() + 1);
+  for (const auto& arg : argv) pointers.push_back(const_cast<char*>(arg.c_str()));
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// Spawn attributes every child gets: default signal dispositions, an empty
+// signal mask, plus `extraFlags`.
+class SpawnAttributes {
+ public:
+  explicit SpawnAttributes(short extraFlags) {
+    ::posix_spawnattr_init(&attr_);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attr_, &all);
+    ::posix_spawnattr_setsigmask(&attr_, &none);
+    if (extraFlags & POSIX_SPAWN_SETPGROUP) ::posix_spawnattr_setpgroup(&attr_, 0);
+    ::posix_spawnattr_setflags(&attr_, static_cast<short>(POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | extraFlags));
+  }
+  ~SpawnAttributes() { ::posix_spawnattr_destroy(&attr_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  posix_spawnattr_t* get() { return &attr_; }
+
+ private:
+  posix_spawnattr_t attr_;
+};
+
+class FileActions {
+ public:
+  FileActions() { ::posix_spawn_file_actions_init(&actions_); }
+  ~FileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
+  FileActions(const FileActions&) = delete;
+  FileActions& operator=(const FileActions&) = delete;
+  posix_spawn_file_actions_t* get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+};
+
+// Waits up to `timeout` for `pid` to end; true with its status when it did.
+bool WaitFor(pid_t pid, std::chrono::milliseconds timeout, int& status) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  for (;;) {
+    const pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == pid || (r < 0 && errno != EINTR)) {
+      if (pidfd >= 0) ::close(pidfd);
+      return true;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    if (pidfd >= 0) {
+      // The pidfd becomes readable when the process ends.
+      pollfd p{pidfd, POLLIN, 0};
+      ::poll(&p, 1, static_cast<int>(left.count()));
+    } else {
+      std::this_thread::sleep_for(std::min(left, kPollStep));
+    }
+  }
+  if (pidfd >= 0) ::close(pidfd);
+  return false;
+}
+
+int DecodeStatus(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+  std::string buffer(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) return {};
+  buffer.resize(static_cast<std::size_t>(n));
+  const auto slash = buffer.rfind('/');
+  if (slash == std::string::npos) return {};
+  return slash == 0 ? std::string("/") : buffer.substr(0, slash);
+}
+
+std::string FindProgram(const std::string& name) {
+  if (name.empty()) return {};
+  if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
+  const std::string own = ExecutableFolder();
+  if (!own.empty()) {
+    std::string candidate = own == "/" ? "/" + name : own + "/" + name;
+    if (IsExecutableFile(candidate)) return candidate;
+  }
+  const char* path = std::getenv("PATH");
+  std::string list = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(':', start);
+    if (end == std::string::npos) end = list.size();
+    // An empty PATH entry means the current folder.
+    const std::string folder = end > start ? list.substr(start, end - start) : std::string(".");
+    std::string candidate = folder.back() == '/' ? folder + name : folder + "/" + name;
+    if (IsExecutableFile(candidate)) return candidate;
+    start = end + 1;
+  }
+  return {};
+}
+
+std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, const std::string& workingFolder,
+                                        int outputFd, std::chrono::milliseconds timeout) {
+  if (argv.empty()) {
+    errno = EINVAL;
+    return std::nullopt;
+  }
+  FileActions actions;
+  ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_adddup2(actions.get(), outputFd, STDOUT_FILENO);
+  ::posix_spawn_file_actions_adddup2(actions.get(), outputFd, STDERR_FILENO);
+  ::posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1);
+  if (!workingFolder.empty()) ::posix_spawn_file_actions_addchdir_np(actions.get(), workingFolder.c_str());
+  SpawnAttributes attributes(POSIX_SPAWN_SETPGROUP);
+
+  auto args = ArgPointers(argv);
+  pid_t pid = 0;
+  const int rc = ::posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ);
+  if (rc != 0) {
+    errno = rc;
+    return std::nullopt;
+  }
+
+  CapturedRun run;
+  int status = 0;
+  if (!WaitFor(pid, timeout, status)) {
+    run.timedOut = true;
+    ::kill(-pid, SIGTERM);
+    if (!WaitFor(pid, kKillGrace, status)) {
+      ::kill(-pid, SIGKILL);
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }
+  }
+  // Helpers the converter left in its group end with it.
+  if (run.timedOut) ::kill(-pid, SIGKILL);
+  run.exitStatus = DecodeStatus(status);
+  return run;
+}
+
+bool StartDetached(const std::vector<std::string>& argv) {
+  if (argv.empty()) return false;
+  FileActions actions;
+  ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1);
+  SpawnAttributes attributes(POSIX_SPAWN_SETSID);
+
+  auto args = ArgPointers(argv);
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ) != 0) return false;
+  std::thread([pid] {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return true;
+}
+
+}  // namespace tessaly::platform

@@ -1,0 +1,24 @@
+// The code page's upper-casing of UTF-8 text, as the text scanner folds case.
+//
+// ASCII letters, and the letters of Latin-1 Supplement, Latin Extended-A,
+// Greek and Cyrillic whose simple upper-case form has the same UTF-8 length
+// (é→É, ä→Ä, ж→Ж; ß, ı and ſ stay as they are). Bytes that are not part of a
+// valid two-byte sequence stay as they are, so the operation never changes a
+// length and works on any bytes, also on a buffer cut in the middle of a
+// character.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tessaly::platform {
+
+// Upper-cases `size` bytes at `data` in place. ASCII runs take a branch-free
+// path the compiler vectorises; only bytes 0xC2 to 0xDF followed by a
+// continuation byte go through the two-byte table.
+void UpperCaseInPlace(char* data, std::size_t size);
+
+// The same rule on a copy.
+std::string UpperCased(std::string text);
+
+}  // namespace tessaly::platform

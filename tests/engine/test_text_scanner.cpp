@@ -1,0 +1,152 @@
+// Tests of the text scanner: chunk boundaries, zero bytes, case folding by
+// the code page, long texts and file errors.
+#include "engine/TextScanner.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace tessaly::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TextScannerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "scanner-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = (fs::path(folder_) / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  fs::path folder_;
+};
+
+// A file of `size` filler bytes with `text` placed at `offset`.
+std::string Filler(std::size_t size, const std::string& text, std::size_t offset) {
+  std::string bytes(size, 'x');
+  bytes.replace(offset, text.size(), text);
+  return bytes;
+}
+
+TEST_F(TextScannerTest, FindsTextAtItsTrueOffset) {
+  struct Case {
+    const char* what;
+    std::size_t size;
+    std::size_t offset;
+  };
+  const std::string text = "needle";
+  const Case cases[] = {
+      // Straddles the first chunk boundary of a 40000-byte file.
+      {"straddling 32768", 40000, kScanChunkSize - 3},
+      // Ends exactly at the first chunk boundary.
+      {"ending at 32768", 40000, kScanChunkSize - 6},
+      // Starts exactly at the first chunk boundary.
+      {"starting at 32768", 40000, kScanChunkSize},
+      // In the last bytes of a file of exactly two chunks.
+      {"last bytes of 65536", 2 * kScanChunkSize, 2 * kScanChunkSize - 6},
+      // Straddles the second boundary of a longer file.
+      {"straddling the second boundary", 100000, 2 * kScanChunkSize - 2 * 6 + 2},
+      // At the very start.
+      {"at 0", 100, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string path = Write("f.txt", Filler(c.size, text, c.offset));
+    EXPECT_EQ(ScanFileForText(path, text, true), static_cast<std::int64_t>(c.offset)) << c.what;
+    EXPECT_EQ(ScanFileForText(path, "NEEDLE", false), static_cast<std::int64_t>(c.offset)) << c.what;
+  }
+}
+
+TEST_F(TextScannerTest, FirstOccurrenceWins) {
+  const std::string bytes = Filler(90000, "word", 70000).replace(50, 4, "word");
+  EXPECT_EQ(ScanFileForText(Write("f.txt", bytes), "word", true), 50);
+}
+
+TEST_F(TextScannerTest, NotFound) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string text;
+    bool caseSensitive;
+  };
+  const Case cases[] = {
+      {"empty file", "", "a", false},
+      {"zero byte splits segments", std::string("ab\0cd", 5), "bc", false},
+      {"zero byte splits segments, case kept", std::string("ab\0cd", 5), "bc", true},
+      // UTF-16 text: a zero byte after each ASCII letter.
+      {"UTF-16 text", std::string("I\0n\0v\0o\0i\0c\0e\0", 14), "In", false},
+      {"case kept", "INVOICE", "Invoice", true},
+      {"text longer than the file", "abc", "abcd", false},
+      {"a text holding a zero byte", std::string("a\0b", 3), std::string("a\0b", 3), true},
+      // Only A to Z and same-length letters fold: ß has no such upper case.
+      {"SS is not ß", "STRASSE", "straße", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ScanFileForText(Write("f.txt", c.bytes), c.text, c.caseSensitive), -1) << c.what;
+}
+
+TEST_F(TextScannerTest, FoldsCaseByTheCodePage) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string text;
+    std::int64_t offset;
+  };
+  const Case cases[] = {
+      {"é in CAFÉ", "the CAFÉ", "café", 4},
+      {"ß stays in STRAßE", "STRAßE", "straße", 0},
+      {"mixed ASCII", "xx InVoIcE", "invoice", 3},
+      {"Latin Extended-A", "ŁÓDŹ", "łódź", 0},
+      {"Greek", "ΑΘΗΝΑ", "αθηνα", 0},
+      {"Cyrillic", "МОСКВА", "москва", 0},
+      {"invalid UTF-8 passes through", "\xE9t\xE9", "\xE9T\xE9", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ScanFileForText(Write("f.txt", c.bytes), c.text, false), c.offset) << c.what;
+}
+
+TEST_F(TextScannerTest, TwoByteLetterOnTheChunkBoundary) {
+  // É (two bytes) starts at the last byte of the first chunk.
+  const std::string path = Write("f.txt", Filler(40000, "CAFÉ", kScanChunkSize - 4));
+  EXPECT_EQ(ScanFileForText(path, "café", false), static_cast<std::int64_t>(kScanChunkSize - 4));
+}
+
+TEST_F(TextScannerTest, TextAsLongAsAChunkOrLonger) {
+  EXPECT_EQ(ScanChunkSizeFor(10), kScanChunkSize);
+  EXPECT_GT(ScanChunkSizeFor(kScanChunkSize), kScanChunkSize);
+
+  std::string text(kScanChunkSize + 100, 'a');
+  text.back() = 'b';
+  const std::size_t offset = 50000;
+  std::string bytes = Filler(200000, text, offset);
+  const std::string path = Write("f.txt", bytes);
+  EXPECT_EQ(ScanFileForText(path, text, true), static_cast<std::int64_t>(offset));
+  // Absent: the scan still ends.
+  text.back() = 'c';
+  EXPECT_EQ(ScanFileForText(path, text, true), -1);
+}
+
+TEST_F(TextScannerTest, EmptyTextOrPathGivesMinusOneWithoutOpening) {
+  EXPECT_EQ(ScanFileForText((folder_ / "missing.txt").string(), "", false), -1);
+  EXPECT_EQ(ScanFileForText("", "text", false), -1);
+}
+
+TEST_F(TextScannerTest, FileThatCannotBeOpenedRaises) {
+  EXPECT_THROW(ScanFileForText((folder_ / "missing.txt").string(), "text", false), std::system_error);
+  // A folder opens but cannot be read.
+  EXPECT_THROW(ScanFileForText(folder_.string(), "text", false), std::system_error);
+}
+
+}  // namespace
+}  // namespace tessaly::engine
