@@ -1,0 +1,132 @@
+// TPDFDocument: a PDF file loaded whole into memory — header version,
+// trailer, an index of its indirect objects (parsed on first use, including
+// members of object streams) and its standard-security state.
+//
+// There is no repair mode: a file whose cross-reference data cannot be read
+// is rejected. A document is used by one thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "pdf/PDFIndObj.h"
+#include "pdf/PDFSecurity.h"
+#include "pdf/PDFStructure.h"
+
+namespace tessaly::pdf {
+
+class TPDFDictionary;
+class TPDFXRefReader;
+
+class TPDFDocument {
+ public:
+  // The header is looked for in this many leading bytes.
+  static constexpr std::size_t kHeaderWindow = 1024;
+  // Loads of one object that wait on another (a /Length reference, the
+  // object stream of a compressed object, a filter given by reference) nest
+  // at most this deep; a deeper load gives nothing, so crafted chains cannot
+  // exhaust the stack.
+  static constexpr int kMaxLoadDepth = 64;
+  // More cross-reference entries than this fail the load: no real document
+  // has them, and each costs memory.
+  static constexpr std::size_t kMaxIndexEntries = 4'000'000;
+
+  TPDFDocument();
+  ~TPDFDocument();
+  TPDFDocument(const TPDFDocument&) = delete;
+  TPDFDocument& operator=(const TPDFDocument&) = delete;
+
+  // Reads the file's bytes and loads them. True when the document was read;
+  // on false the document is empty again. Never throws. In every case the
+  // empty password is tried at the end.
+  bool Load(std::string fileText);
+  bool Load(std::istream& stream);
+  // Back to the empty state: store cleared, a new empty trailer, no entries,
+  // no index, no file text, encryption state cleared.
+  void Reset();
+
+  const std::string& FileText() const { return fileText_; }
+  const std::string& Version() const { return version_; }
+  TPDFStructure& Structure() { return structure_; }
+  TPDFDictionary* Trailer() const { return trailer_; }
+
+  // The first index entry with both numbers, or nullptr.
+  TPDFIndObj* FindIndObj(std::int32_t objNum, std::int32_t genNum) const;
+  // The index, in file-offset order (objects added later at its end).
+  const std::vector<std::unique_ptr<TPDFIndObj>>& ObjectIndex() const { return index_; }
+  // Makes `body` a new indirect object with the next free number and
+  // generation 0, already parsed; returns its entry.
+  TPDFIndObj& AddIndirectObject(TPDFObject* body);
+
+  // Encryption state (read on first use after a load): kNotEncrypted,
+  // kStandardEncrypted or kOtherEncrypted.
+  int Encrypted();
+  // Key strength in bits: 40, the /Length value, or 0.
+  int EncryptionStrength();
+  // Sets the accepted password and file key when the password passes the
+  // user or owner test.
+  bool TryPassword(std::string_view password);
+  const std::optional<std::string>& AcceptedPassword();
+  // True when the supported handler is in use and a password was accepted.
+  bool CanDecrypt();
+  const TPDFSecurityHandler& Security();
+  // Loads the entry's body and, the first time, decrypts its strings and
+  // stream data with the object's key. Does nothing for a document that
+  // cannot decrypt.
+  void DecryptObject(TPDFIndObj& entry);
+
+  // The information dictionary: the object the trailer's /Info refers to,
+  // or nullptr when that object is missing or not a dictionary. When /Info
+  // is absent or not a reference, a new empty dictionary becomes /Info.
+  TPDFDictionary* InfoDictionary();
+  // A document-information field as UTF-8 text; empty when the document has
+  // none, when the field is not a string or stream, or when an encrypted
+  // document's password was not accepted. Decrypts the information object
+  // first when needed.
+  std::string ReadInfoField(std::string_view key);
+
+ private:
+  friend class TPDFIndObj;
+
+  bool CheckHeader();
+  bool ReadCrossReference();
+  void BuildIndex();
+  void RecordEntry(std::int64_t number, std::int64_t value, char type, std::int64_t extra);
+  void KeepTrailer(const std::string& text);
+  void ReadEncryption();
+  std::string FileIdentifier();
+  void DecryptWalk(TPDFObject* obj, const std::string& key, int depth);
+
+  struct Record {
+    std::int32_t objNum;
+    std::int32_t genNum;
+    std::int64_t offset;
+    bool compressed;
+    std::int32_t streamObjNum;
+    std::int32_t streamIndex;
+  };
+
+  std::string fileText_;
+  std::string version_;
+  TPDFStructure structure_;
+  TPDFDictionary* trailer_ = nullptr;
+  bool trailerKept_ = false;
+  std::vector<Record> records_;
+  std::unordered_set<std::int32_t> seen_;
+  std::vector<std::unique_ptr<TPDFIndObj>> index_;
+  std::unordered_map<std::uint64_t, TPDFIndObj*> byNumber_;
+  int loadDepth_ = 0;
+
+  bool encryptPresent_ = false;
+  bool encryptionRead_ = false;
+  TPDFSecurityHandler security_;
+};
+
+}  // namespace tessaly::pdf

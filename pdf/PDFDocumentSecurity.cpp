@@ -1,0 +1,139 @@
+// The document's side of the standard security handler: reading /Encrypt
+// and /ID from the trailer, the empty-password attempt after a load, and the
+// decryption of one indirect object's strings and stream data.
+#include <chrono>
+#include <cstdio>
+
+#include "pdf/PDFDocument.h"
+#include "pdf/PDFMD5.h"
+#include "pdf/PDFRC4.h"
+#include "pdf/uPDFStructure.h"
+
+namespace tessaly::pdf {
+namespace {
+
+std::int32_t DirectInt32(TPDFObject* obj) {
+  const auto* n = PDFAs<TPDFNumeric>(obj);
+  return n != nullptr ? n->IntValue() : 0;
+}
+
+std::string DirectString(TPDFObject* obj) {
+  const auto* s = PDFAs<TPDFString>(obj);
+  return s != nullptr ? s->Value() : std::string();
+}
+
+// The current time as a decimal number of days since 30 December 1899.
+std::string NowAsDays() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const double seconds = std::chrono::duration<double>(now).count();
+  char text[64];
+  std::snprintf(text, sizeof text, "%.10f", 25569.0 + seconds / 86400.0);
+  return text;
+}
+
+}  // namespace
+
+void TPDFDocument::ReadEncryption() {
+  encryptionRead_ = true;
+  encryptPresent_ = false;
+  TPDFSecurityParams params;
+  TPDFObject* entry = trailer_ != nullptr ? trailer_->GetValue("Encrypt") : nullptr;
+  if (entry != nullptr) {
+    encryptPresent_ = true;
+    params.state = kOtherEncrypted;
+    if (auto* ref = PDFAs<TPDFIndRef>(entry)) entry = ref->Resolve();
+    if (auto* dict = PDFAs<TPDFDictionary>(entry)) {
+      const auto* filterName = PDFAs<TPDFName>(dict->GetValue("Filter"));
+      const std::string filter = filterName != nullptr ? filterName->Value() : std::string();
+      const std::int32_t v = DirectInt32(dict->GetValue("V"));
+      const std::int32_t r = DirectInt32(dict->GetValue("R"));
+      const std::int32_t length = DirectInt32(dict->GetValue("Length"));
+      // /P read through a reference too; an unsigned word (4294967292, as
+      // some writers store it) is the same as its signed form (-4).
+      std::int32_t p = 0;
+      if (const auto* pNumber = PDFAs<TPDFNumeric>(dict->GetValue("P", true)))
+        p = PermissionWordFromNumber(pNumber->Value());
+      if (filter == "Standard" && (v == 1 || v == 2) && (r == 2 || r == 3)) {
+        params.state = kStandardEncrypted;
+        params.revision = r;
+        params.handlerVersion = v;
+        params.ownerEntry = DirectString(dict->GetValue("O"));
+        params.userEntry = DirectString(dict->GetValue("U"));
+        params.permissionWord = p;
+        params.strength = v == 2 ? length : 40;
+        params.fileId = FileIdentifier();
+      }
+    }
+  }
+  security_ = TPDFSecurityHandler(std::move(params));
+}
+
+std::string TPDFDocument::FileIdentifier() {
+  if (auto* ids = PDFAs<TPDFArray>(trailer_->GetValue("ID"))) {
+    const auto* first = PDFAs<TPDFString>(ids->Items(0));
+    return first != nullptr ? first->Value() : std::string();
+  }
+  // Without an /ID array the file gets a made-up identifier, so no password
+  // opens it.
+  const std::string made = MD5Digest(NowAsDays());
+  trailer_->DeleteKey("ID");
+  TPDFString* id = structure_.NewString(made, true);
+  TPDFArray* array = structure_.NewArray();
+  array->Add(id);
+  array->Add(id);
+  trailer_->SetValue("ID", array);
+  return made;
+}
+
+int TPDFDocument::Encrypted() {
+  if (!encryptionRead_) ReadEncryption();
+  return security_.State();
+}
+
+int TPDFDocument::EncryptionStrength() {
+  if (!encryptionRead_) ReadEncryption();
+  return security_.Params().strength;
+}
+
+const TPDFSecurityHandler& TPDFDocument::Security() {
+  if (!encryptionRead_) ReadEncryption();
+  return security_;
+}
+
+bool TPDFDocument::TryPassword(std::string_view password) {
+  if (!encryptionRead_) ReadEncryption();
+  return security_.TryPassword(password);
+}
+
+const std::optional<std::string>& TPDFDocument::AcceptedPassword() {
+  if (!encryptionRead_) ReadEncryption();
+  return security_.AcceptedPassword();
+}
+
+bool TPDFDocument::CanDecrypt() {
+  if (!encryptionRead_) ReadEncryption();
+  return security_.CanDecrypt();
+}
+
+void TPDFDocument::DecryptWalk(TPDFObject* obj, const std::string& key, int depth) {
+  if (obj == nullptr || depth > kMaxNestingDepth) return;
+  if (auto* s = PDFAs<TPDFString>(obj)) {
+    s->SetValue(RC4Crypt(key, s->Value()));
+  } else if (auto* st = PDFAs<TPDFStream>(obj)) {
+    st->SetStream(RC4Crypt(key, st->Stream()));
+    DecryptWalk(st->Dictionary(), key, depth + 1);
+  } else if (auto* d = PDFAs<TPDFDictionary>(obj)) {
+    for (std::int32_t i = 0; i < d->Count(); ++i) DecryptWalk(d->ValueAt(i), key, depth + 1);
+  } else if (auto* a = PDFAs<TPDFArray>(obj)) {
+    for (std::int32_t i = 0; i < a->Count(); ++i) DecryptWalk(a->Items(i), key, depth + 1);
+  }
+}
+
+void TPDFDocument::DecryptObject(TPDFIndObj& entry) {
+  TPDFObject* body = entry.LoadObject();
+  if (entry.Decrypted || !CanDecrypt()) return;
+  entry.Decrypted = true;
+  DecryptWalk(body, security_.ObjectKey(entry.ObjNum, entry.GenNum), 0);
+}
+
+}  // namespace tessaly::pdf
