@@ -1,0 +1,158 @@
+// The dispatcher. Each archive is read once per dispatch: while its reader
+// walks the headers, every member is tested against all pattern entries and
+// kept only when one matches; the kept members are then offered entry by
+// entry, which gives the rows in the same order as walking the archive once
+// per entry would, without reading it again for each entry.
+#include "archives/ArchiveDispatch.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "archives/AceReader.h"
+#include "archives/ArcReader.h"
+#include "archives/ArjReader.h"
+#include "archives/CabReader.h"
+#include "archives/LzhReader.h"
+#include "archives/MemberMatch.h"
+#include "archives/RarReader.h"
+#include "archives/TarReader.h"
+#include "archives/ZipReader.h"
+#include "archives/ZooReader.h"
+
+namespace tessaly::archives {
+
+namespace {
+
+using engine::ArchiveFormat;
+
+struct ReaderEntry {
+  const char* extension;
+  ArchiveFormat format;
+  TArchiveReader reader;
+};
+
+constexpr ReaderEntry kReaders[] = {
+    {".zip", ArchiveFormat::Zip, ReadZipMembers}, {".cab", ArchiveFormat::Cab, ReadCabMembers},
+    {".tar", ArchiveFormat::Tar, ReadTarMembers}, {".rar", ArchiveFormat::Rar, ReadRarMembers},
+    {".ace", ArchiveFormat::Ace, ReadAceMembers}, {".arj", ArchiveFormat::Arj, ReadArjMembers},
+    {".lzh", ArchiveFormat::Lzh, ReadLzhMembers}, {".zoo", ArchiveFormat::Zoo, ReadZooMembers},
+    {".arc", ArchiveFormat::Arc, ReadArcMembers},
+};
+
+const ReaderEntry* EntryForPath(const std::string& archivePath) {
+  if (archivePath.size() <= 4) return nullptr;
+  const std::string extension = LowerAsciiOnly(archivePath.substr(archivePath.size() - 4));
+  for (const auto& entry : kReaders)
+    if (extension == entry.extension) return &entry;
+  return nullptr;
+}
+
+// Thrown by the sink to end a walk once the search was stopped.
+struct SearchStopped {};
+
+// Tests each member against the valid pattern entries and keeps those that
+// match one. `firstInvalid` is the error of the first invalid entry, which
+// the first member raises when that entry is the first one.
+class MatchingSink : public TMemberSink {
+ public:
+  struct Kept {
+    std::string name;
+    std::string sizeText;
+    std::vector<std::uint32_t> entries;  // indices of the matching entries
+  };
+
+  MatchingSink(const engine::SearchContext& context, const std::vector<TMemberMask>& masks,
+               std::exception_ptr firstInvalid)
+      : context_(context), masks_(masks), firstInvalid_(std::move(firstInvalid)) {}
+
+  void Member(const std::string& name, const std::string& sizeText) override {
+    if (context_.Stopped()) throw SearchStopped{};
+    ++count;
+    if (masks_.empty() && firstInvalid_) std::rethrow_exception(firstInvalid_);
+    Kept k;
+    for (std::uint32_t i = 0; i < masks_.size(); ++i)
+      if (masks_[i].Matches(name)) k.entries.push_back(i);
+    if (k.entries.empty()) return;
+    k.name = name;
+    k.sizeText = sizeText;
+    kept.push_back(std::move(k));
+  }
+
+  std::uint64_t count = 0;
+  std::vector<Kept> kept;
+
+ private:
+  const engine::SearchContext& context_;
+  const std::vector<TMemberMask>& masks_;
+  std::exception_ptr firstInvalid_;
+};
+
+}  // namespace
+
+TArchiveReader ReaderForPath(const std::string& archivePath) {
+  const ReaderEntry* entry = EntryForPath(archivePath);
+  return entry ? entry->reader : nullptr;
+}
+
+void DispatchArchive(engine::SearchContext& context, const std::string& archivePath, const std::string& patternText) {
+  const std::vector<std::string> entries = engine::SplitList(patternText);
+  const ReaderEntry* reader = EntryForPath(archivePath);
+  if (!reader || entries.empty()) return;
+  // A reader with its format off returns before opening anything.
+  const engine::SearchCriteria& criteria = context.criteria;
+  if (!criteria.formatEnabled(reader->format)) return;
+
+  // Entries after an invalid one are never reached: the error ends the step.
+  std::vector<TMemberMask> masks;
+  std::exception_ptr invalid;
+  for (const std::string& entry : entries) {
+    try {
+      masks.emplace_back(entry == "*.*" ? std::string("*") : LowerAsciiOnly(entry));
+    } catch (const std::exception&) {
+      invalid = std::current_exception();
+      break;
+    }
+  }
+
+  std::unique_ptr<TFileSource> file = TFileSource::Open(archivePath);
+  if (!file) return;
+
+  MatchingSink sink(context, masks, invalid);
+  std::exception_ptr readError;
+  try {
+    reader->reader(criteria, *file, sink);
+  } catch (const SearchStopped&) {
+    return;
+  } catch (...) {
+    readError = std::current_exception();
+  }
+  file.reset();
+
+  for (std::uint32_t i = 0; i < masks.size(); ++i) {
+    for (const MatchingSink::Kept& k : sink.kept) {
+      if (context.Stopped()) return;
+      for (const std::uint32_t e : k.entries)
+        if (e == i) {
+          context.AddHit(engine::ItemData{k.name, k.sizeText, archivePath});
+          break;
+        }
+    }
+    // A reader's error struck while the first entry's members were offered.
+    if (readError) std::rethrow_exception(readError);
+  }
+  if (readError) std::rethrow_exception(readError);
+  if (invalid && sink.count > 0) std::rethrow_exception(invalid);
+}
+
+void OfferMember(engine::SearchContext& context, const std::string& name, const std::string& sizeText,
+                 const std::string& archivePath, const std::string& pattern) {
+  std::string shown = name;
+  for (char& ch : shown)
+    if (ch == '\\') ch = '/';
+  if (!MemberNameMatches(LowerAsciiOnly(shown), LowerAsciiOnly(pattern))) return;
+  context.AddHit(engine::ItemData{shown, sizeText, archivePath});
+}
+
+}  // namespace tessaly::archives

@@ -1,0 +1,44 @@
+// The archive step of a search: picks the member reader by the archive's
+// extension and offers the members that match the search's patterns as rows.
+#pragma once
+
+#include <string>
+
+#include "archives/ArchiveMember.h"
+#include "archives/ByteSource.h"
+#include "engine/SearchContext.h"
+#include "engine/SearchCriteria.h"
+
+namespace tessaly::archives {
+
+// A member reader: walks one archive held in `source` and hands its members
+// to `sink`; returns at once when its format flag in `criteria` is clear.
+using TArchiveReader = void (*)(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink);
+
+// The reader for `archivePath` by its last four characters, lower-cased
+// (".zip", ".cab", ".tar", ".rar", ".ace", ".arj", ".lzh", ".zoo", ".arc"); nullptr
+// for a path of four characters or fewer or any other ending.
+TArchiveReader ReaderForPath(const std::string& archivePath);
+
+// Lists the members of `archivePath` that match the entries of
+// `patternText` (split with SplitList; an entry that is exactly `*.*` stands
+// for `*`) as rows {member name, size text, archivePath} through
+// context.AddHit. Rows come pattern entry by pattern entry, each in archive
+// order, repeats dropped by AddHit; the archive itself is opened and read
+// once. An archive that cannot be opened or is not of its reader's format
+// lists nothing and reports nothing.
+//
+// Throws (not caught here; the walk that calls it ends this archive's step):
+// the invalid-mask error of an entry, once the entries before it were
+// offered and the archive turned out to have a member; the TAR number error,
+// once the members before the bad header were offered for the first entry.
+void DispatchArchive(engine::SearchContext& context, const std::string& archivePath, const std::string& patternText);
+
+// The member step: turns every `\` of `name` into `/`, tests it against
+// `pattern` (letters A to Z without regard to case) and, on a match, hands
+// the row {name, sizeText, archivePath} to context.AddHit. Throws the
+// invalid-mask error for an invalid pattern.
+void OfferMember(engine::SearchContext& context, const std::string& name, const std::string& sizeText,
+                 const std::string& archivePath, const std::string& pattern);
+
+}  // namespace tessaly::archives

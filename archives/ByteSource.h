@@ -1,0 +1,119 @@
+// Byte sources the archive readers walk: a bounds-checked random-access view
+// of an archive (in memory for tests and fuzzers, a file for real archives)
+// and a cursor with little-endian field readers over it.
+//
+// No read ever reaches outside the source: a read that asks for more bytes
+// than are left fails and puts the cursor at the end, so every later read
+// fails too. Readers therefore end their walk at the first short read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly::archives {
+
+class TByteSource {
+ public:
+  virtual ~TByteSource() = default;
+  // Total size in bytes.
+  virtual std::uint64_t Size() const = 0;
+  // Copies up to `count` bytes at `offset` into `out`; returns how many were
+  // copied (fewer only at the end of the source or on a read error).
+  virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
+};
+
+// A source over bytes owned by the caller, which must outlive it.
+class TMemorySource : public TByteSource {
+ public:
+  TMemorySource(const void* data, std::size_t size)
+      : data_(static_cast<const unsigned char*>(data)), size_(size) {}
+  explicit TMemorySource(const std::string& bytes) : TMemorySource(bytes.data(), bytes.size()) {}
+  explicit TMemorySource(const std::vector<unsigned char>& bytes)
+      : TMemorySource(bytes.data(), bytes.size()) {}
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) override;
+
+ private:
+  const unsigned char* data_;
+  std::size_t size_;
+};
+
+// A read-only open file. Reads go through one small aligned window, so the
+// readers' many small header reads cost one file read per window while a
+// seek over member data reads nothing. Closed by the destructor.
+class TFileSource : public TByteSource {
+ public:
+  // Opens `path` for reading; nothing when it cannot be opened or is not a
+  // regular file (a folder, a device).
+  static std::unique_ptr<TFileSource> Open(const std::string& path);
+  ~TFileSource() override;
+  TFileSource(const TFileSource&) = delete;
+  TFileSource& operator=(const TFileSource&) = delete;
+
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) override;
+  // Bytes taken from the file so far (whole windows).
+  std::uint64_t BytesRead() const { return bytesRead_; }
+
+ private:
+  static constexpr std::size_t kWindow = 4096;
+  TFileSource(std::FILE* file, std::uint64_t size);
+  bool LoadWindow(std::uint64_t start);
+
+  std::FILE* file_;
+  std::uint64_t size_;
+  std::vector<unsigned char> window_;
+  std::uint64_t windowStart_ = 0;
+  std::size_t windowLength_ = 0;
+  bool windowValid_ = false;
+  std::uint64_t bytesRead_ = 0;
+};
+
+// A position in a source with the readers' field reads. All multi-byte
+// numbers are little-endian. A failed read moves the position to the end.
+class TByteCursor {
+ public:
+  explicit TByteCursor(TByteSource& source, std::uint64_t position = 0)
+      : source_(source), size_(source.Size()), pos_(position) {}
+
+  std::uint64_t Position() const { return pos_; }
+  std::uint64_t Size() const { return size_; }
+  std::uint64_t Remaining() const { return pos_ < size_ ? size_ - pos_ : 0; }
+  bool AtEnd() const { return pos_ >= size_; }
+
+  // Any position is allowed; one at or past the end makes every read fail.
+  void Seek(std::uint64_t position) { pos_ = position; }
+  // Moves forward by `count`, saturating instead of wrapping around.
+  void Skip(std::uint64_t count) { pos_ = count > UINT64_MAX - pos_ ? UINT64_MAX : pos_ + count; }
+
+  // All-or-nothing reads: true and advanced, or false and at the end.
+  bool Read(void* out, std::size_t count);
+  bool U8(std::uint8_t& v);
+  bool U16(std::uint16_t& v);
+  bool U32(std::uint32_t& v);
+  bool U64(std::uint64_t& v);
+  // `count` bytes as a string, or nothing (cursor at the end).
+  std::optional<std::string> Bytes(std::size_t count);
+
+ private:
+  TByteSource& source_;
+  std::uint64_t size_;
+  std::uint64_t pos_;
+};
+
+// Little-endian numbers from a byte buffer the caller has bounds-checked.
+inline std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint32_t Le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+inline std::uint64_t Le64(const unsigned char* p) {
+  return static_cast<std::uint64_t>(Le32(p)) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32);
+}
+
+}  // namespace tessaly::archives

@@ -1,0 +1,30 @@
+// Member listing of RAR archives of versions 1.5 to 4 (the block format).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archives/ArchiveMember.h"
+#include "archives/ByteSource.h"
+#include "engine/SearchCriteria.h"
+
+namespace tessaly::archives {
+
+// RAR's packed wide name: `encoded` is the part of the name field after the
+// NUL, `plain` the 8-bit name before it (the encoding copies bytes from it).
+// Returns the UTF-16 units; malformed input ends the decoding early.
+std::vector<std::uint16_t> DecodeRarWideName(std::string_view plain, std::string_view encoded);
+
+// Checks the marker block 52 61 72 21 1A 07 00 (later formats list nothing)
+// and walks the block chain by header and data sizes, handing each file
+// block (type 0x74) to `sink`. Blocks of any type that carry data (flag
+// 0x8000, and type 0x77) are stepped over with it; 64-bit sizes (flag 0x100)
+// and wide names (flag 0x200) are read. Directory members ((flags AND 0xE0)
+// = 0xE0) show "[folder]" and are left out when "Include subfolders" is off.
+// The walk ends at a short header, a file block with name size 0, or a step
+// that does not move forward. Nothing when the RAR flag is clear.
+void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink);
+
+}  // namespace tessaly::archives

@@ -1,0 +1,39 @@
+// ZOO member listing over the linked directory entries.
+#include "archives/ZooReader.h"
+
+#include "archives/ReaderSupport.h"
+
+namespace tessaly::archives {
+
+namespace {
+
+constexpr std::uint32_t kTag = 0xFDC4A7DC;
+constexpr std::uint64_t kTagOffset = 20;
+constexpr std::size_t kEntryFixed = 38;  // tag to the start of the name
+constexpr char kNameStop = 0x1F;
+
+}  // namespace
+
+void ReadZooMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink) {
+  if (!criteria.formatEnabled(engine::ArchiveFormat::Zoo)) return;
+  TByteCursor c(source, kTagOffset);
+  std::uint32_t tag = 0, first = 0;
+  if (!c.U32(tag) || tag != kTag || !c.U32(first)) return;
+  std::uint64_t p = first;
+  while (true) {
+    c.Seek(p);
+    unsigned char e[kEntryFixed];
+    if (!c.Read(e, sizeof e) || Le32(e) != kTag) return;
+    const std::uint32_t next = Le32(e + 6);
+    const std::uint32_t size = Le32(e + 20);
+    const auto raw = ReadTerminatedName(c, kMaxTerminatedName, kNameStop);
+    if (!raw) return;
+    if (!raw->empty()) sink.Member(MemberNameText(*raw), MemberSizeText(size));
+    // The end entry points back to the archive header; a chain that turns
+    // back anywhere else would loop.
+    if (next <= p) return;
+    p = next;
+  }
+}
+
+}  // namespace tessaly::archives
