@@ -4,12 +4,17 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/ItemData.h"
 #include "engine/ResultStore.h"
 #include "engine/SearchCriteria.h"
 #include "engine/SearchHost.h"
+
+namespace tessaly::pdf {
+class TPdfToolkit;
+}
 
 namespace tessaly::engine {
 
@@ -27,6 +32,9 @@ struct SearchContext {
   SearchHost& host;
   const std::atomic<bool>& stopRequested;
   ArchiveDispatch dispatchArchive;
+  // The search's own PDF toolkit, made by the PDF field test on first need
+  // and released with the context when the search ends.
+  std::shared_ptr<pdf::TPdfToolkit> pdfToolkit = nullptr;
 
   bool Stopped() const { return stopRequested.load(std::memory_order_relaxed); }
   // AddHit as the walk and the archive readers use it: nothing once the stop
