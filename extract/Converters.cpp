@@ -13,7 +13,8 @@ const std::array<ConverterInfo, 5>& Table() {
       {ConverterKind::Word, "DOC", "catdoc", {"-d", "utf-8"}, "catdoc"},
       {ConverterKind::Rtf, "RTF", "ravelt", {}, "tessaly"},
       {ConverterKind::Excel, "XLS", "xls2csv", {"-d", "utf-8"}, "catdoc"},
-      {ConverterKind::PowerPoint, "PPT", "catppt", {"-d", "utf-8"}, "catdoc"},
+      // Our own: catppt prints nothing for presentations LibreOffice writes.
+      {ConverterKind::PowerPoint, "PPT", "pptext", {}, "tessaly"},
   }};
   return table;
 }

@@ -1,0 +1,233 @@
+// Tests of the content conditions with stand-in converters on PATH: which
+// types are tested, case rules of converter output against the scanner,
+// the order that spares converter runs, the PDF time-out placeholder, and
+// converters that cannot be started.
+#include "engine/ContentConditions.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "../extract/TempFolder.h"
+#include "engine/FileMatches.h"
+#include "engine/MissingConverters.h"
+#include "engine/ResultStore.h"
+
+namespace tessaly::engine {
+namespace {
+
+// A host whose conversion time-out runs out on the `limit`-th poll of each
+// arming (never when 0).
+class ScriptedHost : public SearchHost {
+ public:
+  int limit = 0;
+  int arms = 0, polls = 0;
+  std::function<void()> onPoll;
+
+  void SearchStarted() override {}
+  void ShowStatus(int, const std::string&) override {}
+  void RowCountChanged(std::size_t) override {}
+  void SearchFinished(std::size_t) override {}
+  void ReportMissingFolders(const std::string&) override {}
+  void SearchEnded() override {}
+  void ArmConversionTimeout() override {
+    ++arms;
+    polls = 0;
+  }
+  bool ConversionTimedOut() override {
+    ++polls;
+    if (onPoll) onPoll();
+    return (limit > 0 && polls >= limit) || polls > 6000;
+  }
+  void StopConversionTimeout() override {}
+};
+
+class ContentConditionsTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    const char* path = std::getenv("PATH");
+    oldPath_ = path ? path : "";
+    std::filesystem::create_directory(Path("bin"));
+    ::setenv("PATH", Path("bin").c_str(), 1);
+    ClearMissingConverters();
+  }
+  void TearDown() override {
+    ::setenv("PATH", oldPath_.c_str(), 1);
+    ClearMissingConverters();
+    TempFolderTest::TearDown();
+  }
+
+  // A stand-in converter `name` on PATH that notes each call in "calls"
+  // and runs `body`.
+  void Converter(const std::string& name, const std::string& body) {
+    Script("bin/" + name, "echo " + name + " >> \"" + Path("calls") + "\"\n" + body);
+  }
+  // The converters that print (or write) the document's own bytes.
+  void EchoConverters() {
+    Converter("catdoc", "/bin/cat \"$3\"");
+    Converter("xls2csv", "/bin/cat \"$3\"");
+    Converter("pdftotext", "/bin/cp \"$3\" \"$4\"");
+  }
+  std::string Calls() { return std::filesystem::exists(Path("calls")) ? Read(Path("calls")) : ""; }
+
+  bool Pass(const std::string& path) {
+    criteria.Derive();
+    std::atomic<bool> stop{stopNow};
+    SearchContext context{criteria, store, host, stop, {}};
+    return ContentConditionsPass(context, path, LowerAscii(path));
+  }
+
+  SearchCriteria criteria;
+  ResultStore store;
+  ScriptedHost host;
+  bool stopNow = false;
+
+ private:
+  std::string oldPath_;
+};
+
+TEST_F(ContentConditionsTest, ConverterOutputFoldsOnlyAToZ) {
+  EchoConverters();
+  struct Case {
+    const char* what;
+    std::string name;
+    std::string bytes;
+    std::string text;
+    bool caseSensitive;
+    bool pass;
+  };
+  const Case cases[] = {
+      // Converter output: only A to Z fold.
+      {"Word, Café for café", "a.doc", "Ein Café", "café", false, true},
+      {"Word, CAFÉ is not café", "b.doc", "EIN CAFÉ", "café", false, false},
+      {"Word, NOIR for noir", "c.doc", "CAFÉ NOIR", "noir", false, true},
+      {"Word, case kept", "d.doc", "CAFÉ NOIR", "Noir", true, false},
+      {"Excel, absent", "e.xls", "one;two", "three", false, false},
+      // The scanner folds by the code page.
+      {"text, CAFÉ for café", "f.txt", "EIN CAFÉ", "café", false, true},
+      {"HTML, tags as written", "g.htm", "<b>Caf</b>é", "café", false, false},
+      {"page.html counts as HTM", "page.html", "the harbour", "HARBOUR", false, true},
+      {"report.docx counts as DOC", "report.docx", "the harbour", "walrus", false, false},
+      // The PDF's converted text goes through the scanner.
+      {"PDF, CAFÉ for café", "h.pdf", "EIN CAFÉ", "café", false, true},
+      {"PDF, absent", "i.pdf", "EIN CAFÉ", "tee", false, false},
+  };
+  for (const Case& c : cases) {
+    criteria.containsText = c.text;
+    criteria.caseSensitive = c.caseSensitive;
+    EXPECT_EQ(Pass(Write(c.name, c.bytes)), c.pass) << c.what;
+  }
+  EXPECT_TRUE(WorkFiles().empty()) << "temporary files left behind";
+}
+
+TEST_F(ContentConditionsTest, UntestedTypesPass) {
+  EchoConverters();
+  criteria.containsText = "absent";
+  struct Case {
+    const char* what;
+    std::string typeText;
+    std::string field;
+    bool searchPdfs;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"type not in the type list", "PDF;TXT", "Full-Text", true, "a.doc"},
+      {"type list names it anywhere", "xxDOCxx", "Full-Text", true, "never.txt"},
+      {"PDF search off", "PDF;DOC", "Full-Text", false, "a.pdf"},
+      {"a field other than Full-Text: no text file tested", "TXT", "Author", true, "a.txt"},
+      {"a field other than Full-Text: no Word file tested", "DOC", "Title", true, "a.doc"},
+  };
+  for (const Case& c : cases) {
+    criteria.typeText = c.typeText;
+    criteria.contentField = c.field;
+    criteria.searchPdfs = c.searchPdfs;
+    EXPECT_TRUE(Pass(Write(c.name, "nothing here"))) << c.what;
+  }
+  EXPECT_EQ(Calls(), "");
+
+  // Empty text: nothing is tested.
+  criteria = SearchCriteria{};
+  EXPECT_TRUE(Pass(Write("b.doc", "x")));
+  EXPECT_EQ(Calls(), "");
+}
+
+TEST_F(ContentConditionsTest, AcrobatFolderPdfsPassUntestedForFullText) {
+  EchoConverters();
+  std::filesystem::create_directories(Path("Adobe/Acrobat/Help"));
+  criteria.containsText = "absent";
+  EXPECT_TRUE(Pass(Write("Adobe/Acrobat/Help/guide.pdf", "nothing")));
+  EXPECT_EQ(Calls(), "");
+  EXPECT_FALSE(Pass(Write("Adobe/guide.pdf", "nothing")));
+  EXPECT_EQ(Calls(), "pdftotext\n");
+}
+
+TEST_F(ContentConditionsTest, FailedConditionSparesLaterConverters) {
+  EchoConverters();
+  criteria.containsText = "harbour";
+  // DOC fails: the Excel converter never runs.
+  EXPECT_FALSE(Pass(Write("a.doc.xls", "nothing")));
+  EXPECT_EQ(Calls(), "catdoc\n");
+  std::filesystem::remove(Path("calls"));
+  // DOC passes: XLS is tested too.
+  EXPECT_TRUE(Pass(Write("b.doc.xls", "harbour")));
+  EXPECT_EQ(Calls(), "catdoc\nxls2csv\n");
+  std::filesystem::remove(Path("calls"));
+  // The PDF condition comes first.
+  EXPECT_FALSE(Pass(Write("c.pdf.doc", "nothing")));
+  EXPECT_EQ(Calls(), "pdftotext\n");
+}
+
+TEST_F(ContentConditionsTest, PdfConverterThatWritesNothingLeavesThePlaceholder) {
+  Converter("pdftotext", "exit 0");
+  host.limit = 1;
+  const std::string pdf = Write("a.pdf", "%PDF-1.4");
+  criteria.containsText = "_";
+  EXPECT_TRUE(Pass(pdf));
+  criteria.containsText = std::string(49, '_');
+  EXPECT_TRUE(Pass(pdf));
+  criteria.containsText = "foo";
+  EXPECT_FALSE(Pass(pdf));
+  EXPECT_TRUE(WorkFiles().empty()) << "the PDF text file is removed";
+}
+
+TEST_F(ContentConditionsTest, StopEndsTheWait) {
+  Converter("pdftotext", "exit 0");
+  criteria.containsText = "_";
+  stopNow = true;
+  EXPECT_FALSE(Pass(Write("a.pdf", "x")));
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+TEST_F(ContentConditionsTest, MissingConvertersAreNotedAndTheirFilesFail) {
+  criteria.containsText = "harbour";
+  EXPECT_FALSE(Pass(Write("a.doc", "harbour")));
+  EXPECT_FALSE(Pass(Write("b.doc", "harbour")));
+  EXPECT_FALSE(Pass(Write("c.pdf", "harbour")));
+  EXPECT_EQ(host.arms, 0) << "no wait for a PDF converter that never started";
+  EXPECT_TRUE(Pass(Write("d.txt", "harbour")));
+
+  const std::string message = TakeMissingConvertersMessage();
+  EXPECT_EQ(message,
+            "These converter programs could not be started; the documents they read were not searched:\n"
+            "catdoc (package catdoc): DOC files\n"
+            "pdftotext (package poppler-utils): PDF files\n");
+  EXPECT_EQ(TakeMissingConvertersMessage(), "") << "taking the message empties the record";
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
+TEST(MissingConverters, OneLinePerProgramWithItsTypes) {
+  ClearMissingConverters();
+  NoteMissingConverter("catdoc", "DOC", "catdoc");
+  NoteMissingConverter("xls2csv", "XLS", "catdoc");
+  NoteMissingConverter("catdoc", "DOC", "catdoc");
+  NoteMissingConverter("catdoc", "DOT", "catdoc");
+  EXPECT_EQ(TakeMissingConvertersMessage(),
+            "These converter programs could not be started; the documents they read were not searched:\n"
+            "catdoc (package catdoc): DOC, DOT files\n"
+            "xls2csv (package catdoc): XLS files\n");
+}
+
+}  // namespace
+}  // namespace tessaly::engine
