@@ -1,0 +1,95 @@
+// End-to-end content searches: `tessaly --search -c TEXT` over documents
+// made by real programs, read by the real converters (poppler-utils,
+// catdoc, pptext).
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <sys/wait.h>
+#include <zlib.h>
+
+#include "TempFolder.h"
+
+namespace tessaly {
+namespace {
+
+class ContentSearchTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    std::filesystem::create_directory(Path("docs"));
+    for (const char* name : {"sample.pdf", "sample.doc", "sample.xls"})
+      std::filesystem::copy_file(std::string(TESSALY_TEST_DATA) + "/content/" + name, Path(std::string("docs/") + name));
+    Write("docs/sample.ppt", Gunzip(std::string(TESSALY_TEST_DATA) + "/content/sample.ppt.gz"));
+    Write("docs/notes.txt", "Harbour lights at Straße 5");
+    Write("docs/page.html", "<p>harbour <b>pelican</b></p>");
+    Write("docs/photo.jpg", "harbour");
+  }
+
+  static std::string Gunzip(const std::string& path) {
+    std::string bytes;
+    gzFile in = ::gzopen(path.c_str(), "rb");
+    if (!in) return bytes;
+    char buffer[65536];
+    int n;
+    while ((n = ::gzread(in, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+    ::gzclose(in);
+    return bytes;
+  }
+
+  // The names `tessaly --search --rows` lists for `text`.
+  std::set<std::string> Search(const std::string& text, const std::string& options = "") {
+    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly --search --rows -l '" + Path("docs") +
+                                "' -c '" + text + "' " + options + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::set<std::string> names;
+    if (!pipe) return names;
+    std::string output;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    // Exit status 1 is a search without hits.
+    const int status = ::pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << command;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) names.insert(line.substr(0, line.find('\t')));
+    return names;
+  }
+};
+
+using Names = std::set<std::string>;
+
+TEST_F(ContentSearchTest, ListsExactlyTheFilesThatHoldTheText) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string options;
+    Names names;
+  };
+  const Case cases[] = {
+      {"in every document", "harbour", "",
+       {"sample.pdf", "sample.doc", "sample.xls", "sample.ppt", "notes.txt", "page.html"}},
+      {"PDF only", "pelican", "", {"sample.pdf", "page.html"}},
+      {"Word only", "walrus", "", {"sample.doc"}},
+      {"Excel only", "narwhal", "", {"sample.xls"}},
+      {"PowerPoint only", "ocelot", "", {"sample.ppt"}},
+      {"nowhere", "zebra", "", {}},
+      // With case: "harbour" is lower case only in the sheet and the page.
+      {"case kept", "Harbour", "-s", {"sample.pdf", "sample.doc", "sample.ppt", "notes.txt"}},
+      // Converter output folds A to Z only; the scanner (text, PDF) folds
+      // by the code page.
+      {"Café in the Word text", "café", "", {"sample.doc"}},
+      {"CAFÉ not in the Word text", "CAFÉ", "", {}},
+      {"GRÜSSE in the PDF text", "GRÜßE", "", {"sample.pdf"}},
+      {"straße in the slides and the text file", "straße", "", {"sample.ppt", "notes.txt"}},
+      {"non-ASCII from the sheet", "Äpfel", "", {"sample.xls"}},
+      // "Search in PDF files" off: PDFs pass untested.
+      {"PDF search off", "walrus", "--no-pdf", {"sample.doc", "sample.pdf"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Search(c.text, c.options), c.names) << c.what;
+  EXPECT_TRUE(WorkFiles().empty()) << "temporary files left in the work folder";
+}
+
+}  // namespace
+}  // namespace tessaly
