@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "pdf/SmartPDFLinkList.h"
+
 namespace tessaly::pdf {
 
 class TPDFDocument;
@@ -60,6 +62,28 @@ class TPdfToolkit {
   // whole file). Declared and defined by the direct-access code, in
   // PdfToolkitDirect.cpp; its members go in the section at the end. ----
 
+  // Opens the file for direct access (read-only; only its header, tail,
+  // cross-reference data and trailers are read now). None when the file
+  // does not exist or cannot be read, is no PDF file this component reads,
+  // is encrypted and `password` passes neither password test, or when a
+  // link to the same file is still open. Never throws.
+  TDALink DAOpenFile(const std::string& fileName, const std::string& password = {});
+  // 1 after closing an open link (file closed, its page handles gone), 0
+  // for a handle not handed out or already closed.
+  int DACloseFile(TDALink link);
+  // The link's page count (1 when the file has no usable page tree); 0
+  // when the link is not accepted.
+  int DAGetPageCount(TDALink link);
+  // A handle of page `pageNumber` (1-based), or none; none when the link is
+  // not accepted or there is no such page.
+  TDAPage DAFindPage(TDALink link, int pageNumber);
+  // The page's media-box width and height in points, inherited from its
+  // ancestors when it has none; 0 when the link or the page handle is not
+  // accepted. Errors while objects are fetched (a store at its object
+  // limit) reach the caller.
+  double DAGetPageWidth(TDALink link, TDAPage page);
+  double DAGetPageHeight(TDALink link, TDAPage page);
+
  private:
   int Adopt(std::unique_ptr<TPDFDocument> document, bool loaded);
 
@@ -68,6 +92,8 @@ class TPdfToolkit {
   TPDFDocument* selected_ = nullptr;
 
   // ---- Direct-access members (owned by the direct-access code). ----
+  // The links opened and not yet closed.
+  TSmartPDFLinkList directLinks_;
 };
 
 }  // namespace tessaly::pdf
