@@ -1,0 +1,3 @@
+# PDF object parsing speed over a real file (bench/pdf/run.sh makes one).
+add_executable(bench_pdf_parse ${CMAKE_CURRENT_LIST_DIR}/pdf/pdf_parse_bench.cpp)
+target_link_libraries(bench_pdf_parse PRIVATE tessaly_pdf)
