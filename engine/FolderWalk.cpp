@@ -118,8 +118,17 @@ class Walker {
 }  // namespace
 
 std::string FolderStatusText(const std::string& folder) {
-  if (folder.size() < kStatusWidth) return folder;
-  return "..." + folder.substr(folder.size() - kStatusWidth);
+  // Characters, not bytes: a UTF-8 sequence is never cut.
+  auto isLead = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+  std::size_t chars = 0;
+  for (char c : folder) chars += isLead(c);
+  if (chars < kStatusWidth) return folder;
+  std::size_t start = folder.size(), kept = 0;
+  while (start > 0 && kept < kStatusWidth) {
+    --start;
+    if (isLead(folder[start])) ++kept;
+  }
+  return "..." + folder.substr(start);
 }
 
 void WalkFolder(SearchContext& context, const std::string& folder, const std::string& patternText) {

@@ -206,6 +206,10 @@ TEST(FolderStatusText, LongPathsShowTheirTail) {
   const std::string p100 = std::string(22, 'x') + std::string(78, 'y');
   EXPECT_EQ(FolderStatusText(p100), "..." + std::string(78, 'y'));
   EXPECT_EQ(FolderStatusText(std::string(78, 'z')), "..." + std::string(78, 'z'));
+  // 80 two-byte letters: the tail keeps 78 whole letters.
+  std::string accents;
+  for (int i = 0; i < 80; ++i) accents += "\xC3\xA9";
+  EXPECT_EQ(FolderStatusText(accents), "..." + accents.substr(4));
 }
 
 TEST(LowerAscii, OnlyAToZ) { EXPECT_EQ(LowerAscii("A.PDF\xC3\x89"), "a.pdf\xC3\x89"); }

@@ -98,12 +98,12 @@ TEST_F(HtmlTextProgram, HelpShowsUsageAndSucceeds) {
 }
 
 TEST_F(HtmlTextProgram, ConvertsToCrLfTextNextToTheInput) {
-  // CR LF input: one line end each, outside PRE a space; output in CR LF.
+  // CR LF input: one line end each, dropped outside PRE; output in CR LF.
   WriteFile(work_ / "page.html", "one\r\ntwo<br>three<pre>a\r\nb\n</pre>end");
   const TRun run = Run({"page.html"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "wandle page.html\n");
-  EXPECT_EQ(ReadFile(work_ / "page.txt"), "one two\r\nthreea\r\nb\r\nend");
+  EXPECT_EQ(ReadFile(work_ / "page.txt"), "onetwo\r\nthreea\r\nb\r\nend");
 }
 
 TEST_F(HtmlTextProgram, StateCarriesAcrossFiles) {
@@ -115,7 +115,7 @@ TEST_F(HtmlTextProgram, StateCarriesAcrossFiles) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "wandle a.htm\nwandle b.htm\n");
   EXPECT_EQ(ReadFile(work_ / "a.txt"), "x1");
-  EXPECT_EQ(ReadFile(work_ / "b.txt"), "2\r\n34 5");
+  EXPECT_EQ(ReadFile(work_ / "b.txt"), "2\r\n345");
 }
 
 TEST_F(HtmlTextProgram, DottedFolderKeepsTheOutputBesideItsInput) {

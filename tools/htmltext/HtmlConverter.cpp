@@ -10,39 +10,28 @@ namespace {
 
 constexpr char kLineEnd = '\n';
 
-// HTML ends a tag name at a blank, at `/` and at `>`. A line end inside a tag
-// is kept in the tag text as a blank, so it ends the name too.
-bool EndsTagName(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '/' || c == '>';
-}
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool NameIs(std::string_view name, std::string_view lowerWanted) {
-  if (name.size() != lowerWanted.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
-    if (AsciiLower(name[i]) != lowerWanted[i]) return false;
+// Case-blind comparison of a whole tag text with a table entry.
+bool SameTag(std::string_view tag, std::string_view upperEntry) {
+  if (tag.size() != upperEntry.size()) return false;
+  for (std::size_t i = 0; i < tag.size(); ++i) {
+    char c = tag[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != upperEntry[i]) return false;
+  }
   return true;
 }
 
 }  // namespace
 
 TTagEffect ClassifyTag(std::string_view tag) {
-  std::size_t i = 0;
-  if (i < tag.size() && tag[i] == '<') ++i;
-  const bool closing = i < tag.size() && tag[i] == '/';
-  if (closing) ++i;
-  std::size_t end = i;
-  while (end < tag.size() && !EndsTagName(tag[end])) ++end;
-  const std::string_view name = tag.substr(i, end - i);
-
-  // The table, first match wins.
-  if (!closing && NameIs(name, "tr")) return TTagEffect::LineEnd;
-  if (closing && NameIs(name, "th")) return TTagEffect::Tab;
-  if (closing && NameIs(name, "td")) return TTagEffect::Tab;
-  if (!closing && NameIs(name, "br")) return TTagEffect::LineEnd;
-  if (!closing && NameIs(name, "pre")) return TTagEffect::PreOn;
-  if (closing && NameIs(name, "pre")) return TTagEffect::PreOff;
+  // Only these exact texts count: a tag with attributes or other spacing
+  // (`<TR class=x>`, `<br/>`) is an unrecognised tag. The first equal entry wins.
+  if (SameTag(tag, "<TR>")) return TTagEffect::LineEnd;
+  if (SameTag(tag, "</TH>")) return TTagEffect::Tab;
+  if (SameTag(tag, "</TD>")) return TTagEffect::Tab;
+  if (SameTag(tag, "<BR>")) return TTagEffect::LineEnd;
+  if (SameTag(tag, "<PRE>")) return TTagEffect::PreOn;
+  if (SameTag(tag, "</PRE>")) return TTagEffect::PreOff;
   return TTagEffect::Other;
 }
 
@@ -58,14 +47,9 @@ void THtmlConverter::Convert(std::string_view text, std::string& out) {
 
 void THtmlConverter::Put(char c, std::string& out) {
   if (c == kLineEnd) {
-    // Inside PRE a line end is written, even in the middle of a tag. Outside
-    // PRE it separates words like a space does (dropping it would join the
-    // last word of a line to the first of the next).
+    // Inside PRE a line end is written, even in the middle of a tag;
+    // outside PRE it is dropped. It never becomes part of a tag's text.
     if (insidePre_) out += kLineEnd;
-    if (insideTag_)
-      AppendToTag(' ');
-    else if (!insidePre_)
-      WriteCollapsedSpace(out);
     return;
   }
   if (c == '<') {

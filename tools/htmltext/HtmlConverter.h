@@ -2,8 +2,8 @@
 //
 // Tags are dropped; <TR> and <BR> become line ends, </TD> and </TH> tabs, and
 // every other tag a space. Runs of spaces collapse outside PRE blocks, and a
-// line end outside PRE counts as a space. Inside PRE every space and line end
-// is written. Character references, script and style text pass through; a
+// line end outside PRE is dropped. Inside PRE every space and line end is
+// written. Character references, script and style text pass through; a
 // comment is read as a tag that ends at its first `>`.
 //
 // The converter works on logical characters: a line end is '\n' both ways.
@@ -26,18 +26,17 @@ class THtmlTextError : public std::runtime_error {
 
 // What a complete tag does to the output.
 enum class TTagEffect {
-  LineEnd,   // <TR ...>, <BR ...>: a line end
-  Tab,       // </TD ...>, </TH ...>: a tab
-  PreOn,     // <PRE ...>: line ends and spaces are kept from here on
-  PreOff,    // </PRE ...>: back to collapsing
+  LineEnd,   // <TR>, <BR>: a line end
+  Tab,       // </TD>, </TH>: a tab
+  PreOn,     // <PRE>: line ends and spaces are kept from here on
+  PreOff,    // </PRE>: back to collapsing
   Other,     // anything else: one space unless a space was just written
 };
 
 // Classifies the complete tag text `tag`, from its `<` to its `>` inclusive.
-// The tag is recognised by its name: the characters after `<` (or `</`) up
-// to the first blank, `/` or `>`, compared without regard to ASCII case.
-// Attributes and a closing `/` after the name do not matter, so `<br/>`,
-// `<br />` and `<tr class=x>` are recognised; `< br>` and `<brx>` are not.
+// Only the exact texts <TR>, </TH>, </TD>, <BR>, <PRE> and </PRE> are
+// recognised, without regard to ASCII case; a tag with attributes or other
+// spacing (`<TR class=x>`, `<br/>`) is an unrecognised tag.
 TTagEffect ClassifyTag(std::string_view tag);
 
 // Conversion state, carried over from one input to the next: an input that
