@@ -33,7 +33,14 @@ std::string TPDFDocument::ReadInfoField(std::string_view key) {
   if (state != kNotEncrypted && !infoFound) return {};
   TPDFDictionary* info = InfoDictionary();
   if (info == nullptr) return {};
-  TPDFObject* value = info->GetValue(key, true);
+  TPDFObject* value = info->GetValue(key, false);
+  if (auto* ref = PDFAs<TPDFIndRef>(value)) {
+    TPDFIndObj* entry = FindIndObj(ref->ObjNum(), ref->GenNum());
+    // A value kept in an object of its own was encrypted with that object's
+    // key, like every string of an encrypted file.
+    if (entry != nullptr && state == kStandardEncrypted) DecryptObject(*entry);
+    value = entry != nullptr ? entry->LoadObject() : nullptr;
+  }
   if (const auto* s = PDFAs<TPDFString>(value)) return DecodeTextString(s->Value());
   if (const auto* st = PDFAs<TPDFStream>(value)) return DecodeTextString(st->DecodedStream());
   return {};
