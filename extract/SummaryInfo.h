@@ -1,0 +1,46 @@
+// The summary properties of compound documents as lines of text.
+//
+// A Word document (and any other compound document) carries a summary
+// information property set: title, author, dates, counts. ReadSummaryInfo
+// turns the properties 2 to 19 of that set into up to 18 labelled lines,
+// each followed by a carriage return. Nothing is cached.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace tessaly::extract {
+
+class TPropertySet;
+
+// A compound document without summary information, or with a damaged one;
+// what() names the file and the fault.
+class TSummaryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The name of the summary information stream in a compound file.
+extern const char* const kSummaryStreamName;
+
+// The lines of `path`'s summary information, each followed by a CR (no
+// LF); the empty text when the set holds none of the properties 2 to 19.
+// Throws TStorageError (CompoundFile.h) when the file cannot be opened or
+// is no compound document, and TSummaryError with "'<path>' has no summary
+// information" when it has no summary stream, or "The summary information
+// of '<path>' is damaged: <fault>" when the stream's header is broken.
+std::string ReadSummaryInfo(const std::string& path);
+
+// The lines of a set already read (the part of ReadSummaryInfo after the
+// storage calls).
+std::string SummaryInfoText(const TPropertySet& set);
+
+// A 64-bit file time (100-nanosecond units since 1 January 1601, UTC) in
+// local time as DateTimeText writes it (LocaleText.h); only the date when
+// the local time of day is exactly midnight. "-" when all bits are zero,
+// and also when the value is negative as a signed number (no calendar date
+// exists for it).
+std::string FileTimeText(std::uint64_t time);
+
+}  // namespace tessaly::extract
