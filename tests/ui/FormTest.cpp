@@ -1,0 +1,644 @@
+// The main window driven through its real widgets: defaults, the input
+// handlers, searches over generated folders, sorting, opening, the report
+// button, the elapsed-time clock and the close-time clean-up.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <fstream>
+#include <sstream>
+
+#include "platform/FileTimes.h"
+#include "ui/Form1.h"
+#include "UiTestSupport.h"
+
+namespace tessaly::ui::test {
+namespace {
+
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    desktop = std::make_shared<FakeDesktop>();
+    TFormOptions options;
+    options.desktop = desktop;
+    options.fixedDrives = std::vector<std::string>{"/", "/home"};
+    options.workFolder = work.path();
+    form = std::make_unique<TForm1>(std::move(options));
+    tester = std::make_unique<QAbstractItemModelTester>(&form->Model(),
+                                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+  }
+  void TearDown() override {
+    if (form->SearchRunning()) form->cmdSearchClick();
+    form->JoinSearchThreads();
+    tester.reset();
+    form.reset();
+  }
+
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = form->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(name); }
+  QCheckBox* Check(const char* name) { return Find<QCheckBox>(name); }
+  QComboBox* Combo(const char* name) { return Find<QComboBox>(name); }
+  QString Text(const char* name) { return Find<QLabel>(name)->text(); }
+  void LeaveFileNames() {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(Edit("fileNames"), &out);
+  }
+  // Runs a search to its end.
+  void SearchToEnd() {
+    form->cmdSearchClick();
+    ASSERT_TRUE(form->SearchRunning());
+    ASSERT_TRUE(ProcessUntil([this] { return !form->SearchRunning(); }));
+    form->JoinSearchThreads();
+    QCoreApplication::processEvents();
+  }
+  void AddRows(const std::vector<engine::ItemData>& rows) {
+    for (const auto& row : rows) form->Store().AddHit(row);
+    form->Model().SetRowCount(form->Store().Count());
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int i = 0; i < form->Model().rowCount(); ++i)
+      names.push_back(form->Model().data(form->Model().index(i, 0)).toString().toStdString());
+    return names;
+  }
+  std::vector<std::string> Sizes() {
+    std::vector<std::string> sizes;
+    for (int i = 0; i < form->Model().rowCount(); ++i)
+      sizes.push_back(form->Model().data(form->Model().index(i, 1)).toString().toStdString());
+    return sizes;
+  }
+
+  TempFolder work;
+  std::shared_ptr<FakeDesktop> desktop;
+  std::unique_ptr<TForm1> form;
+  std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+TEST_F(FormTest, DefaultsAtCreation) {
+  EXPECT_EQ(form->windowTitle(), "Tessaly");
+  EXPECT_EQ(form->size(), QSize(694, 518));
+  EXPECT_EQ(form->minimumSize(), form->maximumSize());  // not resizable
+  EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+  EXPECT_EQ(Edit("fileNames")->text(), "");
+  EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF;DOC;RTF;TXT;XLS;PPT;HTM");
+  EXPECT_EQ(Combo("fileTypes")->count(), 12);
+  EXPECT_EQ(Combo("typecombo")->currentText(), "Full-Text");
+  EXPECT_EQ(Edit("dirNames")->text(), "/;/home");  // the fixed drives
+  EXPECT_EQ(Find<QPushButton>("cmdSearch")->text(), "&Search Now");
+  EXPECT_EQ(Find<QPushButton>("cmdReport")->text(), "Create &Report");
+
+  // Check boxes: name, checked.
+  const std::vector<std::pair<const char*, bool>> boxes{
+      {"optIncDirs", true},    {"opComp", false},       {"optFormatZip", false}, {"optFormatRar", false},
+      {"optFormatCab", false}, {"optFormatAce", false}, {"optFormatArj", false}, {"optFormatArc", false},
+      {"optFormatLzh", false}, {"optFormatTar", false}, {"optFormatSFX", false}, {"optFormatZoo", true},
+      {"searchpdfs", true},    {"optAllFiles", true},   {"fuzzyCheckBox", true}, {"Regulars", true},
+      {"suiCheckBox5", false}, {"CheckBox2", true},     {"CheckBox7", true},     {"CheckBox8", false},
+      {"CheckBox9", false}};
+  for (const auto& [name, checked] : boxes) EXPECT_EQ(Check(name)->isChecked(), checked) << name;
+  EXPECT_TRUE(Check("optAllFiles")->isHidden());
+
+  EXPECT_EQ(Text("timHours"), "00");
+  EXPECT_EQ(Text("timMins"), "00");
+  EXPECT_EQ(Text("timSecs"), "00");
+  EXPECT_EQ(form->StatusText(0), "Status: ");
+  EXPECT_EQ(form->StatusText(1), "Search not started");
+
+  // The filters start off, their controls disabled, nothing chosen.
+  for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3"}) {
+    EXPECT_FALSE(Combo(name)->isEnabled()) << name;
+    EXPECT_EQ(Combo(name)->currentIndex(), -1) << name;
+  }
+  EXPECT_FALSE(Edit("Edit3")->isEnabled());
+  EXPECT_EQ(Edit("Edit3")->text(), "0");
+  const platform::LocalDateTime now = platform::NowLocal();
+  for (const char* name : {"DateTimePicker1", "DateTimePicker2"}) {
+    auto* picker = Find<QDateTimeEdit>(name);
+    EXPECT_FALSE(picker->isEnabled());
+    EXPECT_EQ(picker->date().year(), now.year);
+  }
+  EXPECT_FALSE(form->Timer1().isActive());
+  EXPECT_FALSE(form->ConversionTimeout().IsActive());
+  EXPECT_EQ(form->Model().columnCount(), 3);
+  EXPECT_EQ(form->Model().headerData(2, Qt::Horizontal).toString(), "Path / Archive Name");
+}
+
+TEST_F(FormTest, ColonFilterAppliesToTheThreeSearchFields) {
+  QTest::keyClicks(Edit("fileNames"), "c:\\docs");
+  EXPECT_EQ(Edit("fileNames")->text(), "c\\docs");
+  QTest::keyClicks(Edit("Contains"), "a:b");
+  EXPECT_EQ(Edit("Contains")->text(), "ab");
+  Combo("fileTypes")->setEditText("");
+  QTest::keyClicks(Combo("fileTypes")->lineEdit(), "p:df");
+  EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF");  // typed letters show in upper case
+  Edit("dirNames")->clear();
+  QTest::keyClicks(Edit("dirNames"), "c:\\docs");
+  EXPECT_EQ(Edit("dirNames")->text(), "c:\\docs");  // the location keeps its colon
+}
+
+TEST_F(FormTest, LeavingFileNamesSplitsOffTheType) {
+  struct Case {
+    const char* typed;
+    const char* name;
+    const char* type;
+    bool refused;  // ". is not allowed here!" shown
+  };
+  const Case cases[] = {
+      {"report.pdf", "report", "PDF", false},  // the extension moves over, upper-cased
+      {".pdf", "", "PDF", false},              // nothing before the dot
+      {"x.", "x", "", false},                  // nothing after it
+      {"a.b.txt", "a", "", true},              // B.TXT holds a dot: the guard clears it
+      {"plain", "plain", "PDF;DOC;RTF;TXT;XLS;PPT;HTM", false},  // no dot: left alone
+  };
+  for (const Case& c : cases) {
+    Combo("fileTypes")->setEditText("PDF;DOC;RTF;TXT;XLS;PPT;HTM");
+    desktop->messages.clear();
+    Edit("fileNames")->setText(QString::fromUtf8(c.typed));
+    LeaveFileNames();
+    EXPECT_EQ(Edit("fileNames")->text(), c.name) << c.typed;
+    EXPECT_EQ(Combo("fileTypes")->currentText(), c.type) << c.typed;
+    ASSERT_EQ(desktop->messages.size(), c.refused ? 1u : 0u) << c.typed;
+    if (c.refused) {
+      EXPECT_EQ(desktop->messages[0].text, ". is not allowed here!");
+    }
+  }
+}
+
+TEST_F(FormTest, FileTypeGuardRefusesADot) {
+  Combo("fileTypes")->setEditText("");
+  QTest::keyClicks(Combo("fileTypes")->lineEdit(), "pdf.");
+  ASSERT_EQ(desktop->messages.size(), 1u);
+  EXPECT_EQ(desktop->messages[0].text, ". is not allowed here!");
+  EXPECT_EQ(Combo("fileTypes")->currentText(), "");
+}
+
+TEST_F(FormTest, ArchiveToggleLeavesZooAlone) {
+  const char* nine[] = {"optFormatZip", "optFormatRar", "optFormatCab", "optFormatAce", "optFormatArj",
+                        "optFormatArc", "optFormatLzh", "optFormatTar", "optFormatSFX"};
+  Check("opComp")->click();
+  for (const char* name : nine) EXPECT_TRUE(Check(name)->isChecked()) << name;
+  Check("opComp")->click();
+  for (const char* name : nine) EXPECT_FALSE(Check(name)->isChecked()) << name;
+  EXPECT_TRUE(Check("optFormatZoo")->isChecked());
+  // A format box by itself does not change opComp.
+  Check("optFormatZip")->click();
+  EXPECT_FALSE(Check("opComp")->isChecked());
+  EXPECT_TRUE(form->TakeCriteria().formatEnabled(engine::ArchiveFormat::Zip));
+  EXPECT_TRUE(form->TakeCriteria().formatEnabled(engine::ArchiveFormat::Zoo));
+}
+
+TEST_F(FormTest, DateFilterEnablingRule) {
+  auto* date1 = Find<QDateTimeEdit>("DateTimePicker1");
+  auto* date2 = Find<QDateTimeEdit>("DateTimePicker2");
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    bool kindsAndDate1, date2Enabled;
+  };
+  const Step steps[] = {
+      {"filter on, no kind", [&] { Check("CheckBox8")->click(); }, true, false},
+      {"Between", [&] { Combo("ComboBox2")->setCurrentIndex(0); }, true, true},
+      {"After", [&] { Combo("ComboBox2")->setCurrentIndex(1); }, true, false},
+      {"Between again", [&] { Combo("ComboBox2")->setCurrentIndex(0); }, true, true},
+      {"access kind changes", [&] { Combo("ComboBox3")->setCurrentIndex(2); }, true, true},
+      {"filter off", [&] { Check("CheckBox8")->click(); }, false, false},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    EXPECT_EQ(Combo("ComboBox3")->isEnabled(), s.kindsAndDate1) << s.what;
+    EXPECT_EQ(Combo("ComboBox2")->isEnabled(), s.kindsAndDate1) << s.what;
+    EXPECT_EQ(Find<QLabel>("labelAccessKind")->isEnabled(), s.kindsAndDate1) << s.what;
+    EXPECT_EQ(Find<QLabel>("labelDate1")->isEnabled(), s.kindsAndDate1) << s.what;
+    EXPECT_EQ(date1->isEnabled(), s.kindsAndDate1) << s.what;
+    EXPECT_EQ(date2->isEnabled(), s.date2Enabled) << s.what;
+    EXPECT_EQ(Find<QLabel>("labelDate2")->isEnabled(), s.date2Enabled) << s.what;
+  }
+  const engine::SearchCriteria c = form->TakeCriteria();
+  EXPECT_EQ(c.dateFilter.relation, engine::DateRelation::Between);
+  EXPECT_EQ(c.dateFilter.stamp, platform::TimeStamp::LastWrite);
+}
+
+TEST_F(FormTest, SizeFilterEnablingRule) {
+  Check("CheckBox9")->click();
+  for (const char* name : {"ComboBox1"}) EXPECT_TRUE(Combo(name)->isEnabled());
+  EXPECT_TRUE(Edit("Edit3")->isEnabled());
+  EXPECT_TRUE(Find<QLabel>("labelSize")->isEnabled());
+  EXPECT_TRUE(Find<QLabel>("labelSizeKind")->isEnabled());
+  Combo("ComboBox1")->setCurrentIndex(1);
+  Edit("Edit3")->setText("4096");
+  engine::SearchCriteria c = form->TakeCriteria();
+  EXPECT_TRUE(c.sizeFilter.enabled);
+  EXPECT_EQ(c.sizeFilter.kind, engine::SizeKind::AtLeast);
+  EXPECT_EQ(c.sizeFilter.limit, 4096);
+  Check("CheckBox9")->click();
+  EXPECT_FALSE(Combo("ComboBox1")->isEnabled());
+  EXPECT_FALSE(Edit("Edit3")->isEnabled());
+  EXPECT_FALSE(Find<QLabel>("labelSize")->isEnabled());
+}
+
+TEST_F(FormTest, SizeLimitThatIsNoNumberRefusesTheSearch) {
+  Check("CheckBox9")->click();
+  Combo("ComboBox1")->setCurrentIndex(0);
+  Edit("Edit3")->setText("12kb");
+  form->cmdSearchClick();
+  EXPECT_FALSE(form->SearchRunning());
+  ASSERT_EQ(desktop->messages.size(), 1u);
+  EXPECT_EQ(desktop->messages[0].caption, "ERROR:");
+}
+
+TEST_F(FormTest, FolderPickerAppendsToTheLocation) {
+  struct Case {
+    const char* before;
+    std::optional<QString> picked;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"/c", QString("/d/"), "/c;/d/"},  // appended with ";", trailing slash kept
+      {"", QString("/d"), "/d"},         // an empty location becomes the folder
+      {"/d", QString("/d"), "/d;/d"},    // the same folder may come twice
+      {"/c", std::nullopt, "/c"},        // cancelled: nothing changes
+  };
+  for (const Case& c : cases) {
+    Edit("dirNames")->setText(c.before);
+    desktop->folderAnswer = c.picked;
+    Find<QPushButton>("cmdFolder")->click();
+    EXPECT_EQ(Edit("dirNames")->text(), c.after) << c.before;
+  }
+  EXPECT_EQ(desktop->lastPrompt, "Choose a folder to start search from:");
+}
+
+TEST_F(FormTest, EmptyLocationAsksForOne) {
+  Edit("dirNames")->clear();
+  Find<QPushButton>("cmdSearch")->click();
+  EXPECT_FALSE(form->SearchRunning());
+  ASSERT_EQ(desktop->messages.size(), 1u);
+  EXPECT_EQ(desktop->messages[0].text, "Please specify the Location where you want to search");
+  EXPECT_EQ(desktop->messages[0].caption, "Location missing");
+  EXPECT_EQ(form->StatusText(1), "Search not started");
+}
+
+TEST_F(FormTest, SearchOverAGeneratedTreeEndsWithTheCount) {
+  TempFolder tree;
+  tree.Write("a.txt", "alpha");
+  tree.Write("b.TXT", "beta");
+  tree.Write("sub/c.txt", "gamma");
+  tree.Write("sub/d.pdf", "not text");
+  tree.Write(".hidden/e.txt", "never walked");
+  Combo("fileTypes")->setEditText("TXT");
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  form->Store().AddHit({"old", "1 b", "/old"});  // the last search's rows go
+  form->Model().SetRowCount(1);
+
+  SearchToEnd();
+  EXPECT_EQ(form->StatusText(0), "Matching files found: ");
+  EXPECT_EQ(form->StatusText(1), "3");
+  EXPECT_EQ(form->Model().rowCount(), 3);
+  EXPECT_EQ(form->Store().Count(), 3u);
+  EXPECT_EQ(Find<QPushButton>("cmdSearch")->text(), "&Search Now");
+  for (const char* name : {"fileNames", "dirNames", "Contains"}) EXPECT_TRUE(Edit(name)->isEnabled()) << name;
+  for (const char* name : {"fileTypes", "typecombo"}) EXPECT_TRUE(Combo(name)->isEnabled()) << name;
+  for (const char* name : {"optIncDirs", "opComp", "optFormatZoo", "optAllFiles", "suiCheckBox5"})
+    EXPECT_TRUE(Check(name)->isEnabled()) << name;
+  EXPECT_FALSE(form->Timer1().isActive());
+  EXPECT_TRUE(desktop->messages.empty());
+  std::vector<std::string> names = Names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.TXT", "c.txt"}));
+}
+
+TEST_F(FormTest, WhileSearchingTheFormIsDisabledAndTheFiltersAreNot) {
+  TempFolder tree;
+  tree.Write("a.txt", "alpha");
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  form->cmdSearchClick();
+  ASSERT_TRUE(form->SearchRunning());
+  EXPECT_EQ(Find<QPushButton>("cmdSearch")->text(), "&Stop Search");
+  for (const char* name : {"fileNames", "dirNames", "Contains"}) EXPECT_FALSE(Edit(name)->isEnabled()) << name;
+  for (const char* name : {"fileTypes", "typecombo"}) EXPECT_FALSE(Combo(name)->isEnabled()) << name;
+  for (const char* name : {"searchpdfs", "Regulars", "fuzzyCheckBox", "suiCheckBox5", "optAllFiles", "optIncDirs",
+                           "optFormatCab", "opComp", "optFormatSFX", "optFormatZip", "optFormatArj",
+                           "optFormatRar", "optFormatZoo", "optFormatLzh", "optFormatTar", "optFormatAce",
+                           "optFormatArc"})
+    EXPECT_FALSE(Check(name)->isEnabled()) << name;
+  // These stay usable during a search.
+  EXPECT_TRUE(Find<QPushButton>("cmdSearch")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("cmdReport")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("cmdFolder")->isEnabled());
+  for (const char* name : {"CheckBox8", "CheckBox9", "CheckBox2"}) EXPECT_TRUE(Check(name)->isEnabled()) << name;
+  // The text fields show the button face.
+  EXPECT_EQ(Edit("fileNames")->palette().color(QPalette::Base), Edit("fileNames")->palette().color(QPalette::Button));
+  ASSERT_TRUE(ProcessUntil([this] { return !form->SearchRunning(); }));
+  EXPECT_NE(Edit("fileNames")->palette().color(QPalette::Base), Edit("fileNames")->palette().color(QPalette::Button));
+}
+
+TEST_F(FormTest, EnterStartsAndStopsASearch) {
+  TempFolder tree;
+  tree.Write("a.txt", "alpha");
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  // Enter in the name field starts the search ...
+  QTest::keyClick(Edit("fileNames"), Qt::Key_Return);
+  ASSERT_TRUE(form->SearchRunning());
+  // ... and Enter in the window, where no control has the focus, stops it.
+  // No events ran in between, so whatever the thread did is not shown.
+  QTest::keyClick(form.get(), Qt::Key_Return);
+  EXPECT_FALSE(form->SearchRunning());
+  EXPECT_EQ(form->StatusText(0), "Status: ");
+  EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+  EXPECT_EQ(Find<QPushButton>("cmdSearch")->text(), "&Search Now");
+  EXPECT_TRUE(Edit("fileNames")->isEnabled());
+  // The stopped thread's late updates are discarded.
+  form->JoinSearchThreads();
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+  EXPECT_TRUE(desktop->messages.empty());
+  EXPECT_FALSE(form->Timer1().isActive());
+}
+
+TEST_F(FormTest, StopThatCrossesTheEndShowsNoMissingFolders) {
+  TempFolder tree;
+  Edit("dirNames")->setText(QString::fromStdString(tree.path() + ";/no-such-folder-of-tessaly"));
+  form->cmdSearchClick();
+  form->JoinSearchThreads();  // the thread has ended; its last calls wait in the queue
+  form->cmdSearchClick();     // Stop
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+  EXPECT_TRUE(desktop->messages.empty());
+}
+
+TEST_F(FormTest, MissingFoldersAreListedAtTheEnd) {
+  TempFolder tree;
+  tree.Write("a.txt", "x");
+  Edit("dirNames")->setText(QString::fromStdString(tree.path() + ";/no-such-folder-of-tessaly"));
+  Combo("fileTypes")->setEditText("TXT");
+  SearchToEnd();
+  ASSERT_EQ(desktop->messages.size(), 1u);
+  EXPECT_EQ(desktop->messages[0].caption, "The following directories/drives do not exist:");
+  EXPECT_EQ(desktop->messages[0].text, "/no-such-folder-of-tessaly\n\r");
+  EXPECT_EQ(form->StatusText(1), "1");
+}
+
+TEST_F(FormTest, HeaderClicksSortEachColumnInItsOwnTurn) {
+  AddRows({{"b.txt", "2 Kb", "/p2"},
+           {"a.txt", "1500 b", "/p1"},
+           {"dir", "[folder]", "/p3"},
+           {"big", "2100 Mb", "/p0"},
+           {"gig", "1 Gb", "/p4"}});
+  QHeaderView* header = Find<QTreeView>("results")->header();
+  struct Click {
+    int column;
+    std::vector<std::string> names;
+  };
+  const Click clicks[] = {
+      {0, {"a.txt", "b.txt", "big", "dir", "gig"}},  // names ascending
+      {0, {"gig", "dir", "big", "b.txt", "a.txt"}},  // descending: the exact reverse
+      {1, {"dir", "a.txt", "b.txt", "gig", "big"}},  // sizes: its own first turn; folders lead, 2100 Mb after 1 Gb
+      {0, {"a.txt", "b.txt", "big", "dir", "gig"}},  // names: third turn, ascending again
+      {1, {"big", "gig", "b.txt", "a.txt", "dir"}},  // sizes descending: folders last
+      {2, {"big", "a.txt", "b.txt", "dir", "gig"}},  // paths ascending
+  };
+  for (const Click& c : clicks) {
+    emit header->sectionClicked(c.column);
+    EXPECT_EQ(Names(), c.names) << "column " << c.column;
+    EXPECT_EQ(form->SortCaption(), TResultModel::Caption(c.column));
+  }
+}
+
+TEST_F(FormTest, NamesSortWithoutRegardToAsciiCase) {
+  AddRows({{"b", "1 b", "/x"}, {"A", "1 b", "/x"}, {"C", "1 b", "/x"}});
+  form->suitempresultsColumnClick(0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"A", "b", "C"}));
+}
+
+TEST_F(FormTest, SortIsRefusedDuringASearch) {
+  TempFolder tree;
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  form->suitempresultsColumnClick(0);  // flag of "File Name" now set
+  ASSERT_TRUE(form->SortDirectionFlag(0));
+  form->cmdSearchClick();
+  ASSERT_TRUE(form->SearchRunning());
+  form->suitempresultsColumnClick(0);
+  EXPECT_TRUE(form->SortCaption().isEmpty());
+  EXPECT_TRUE(form->SortDirectionFlag(0));  // left as it was
+  EXPECT_FALSE(form->SortDirectionFlag(1));
+}
+
+TEST_F(FormTest, OpeningAHitShowsTheMessageOfEachFailure) {
+  TempFolder tree;
+  tree.Write("x.zip/inner.txt", "a folder named like an archive");
+  AddRows({{"doc.txt", "1 b", "/home/u"},
+           {"dir/member.txt", "1 b", "/home/u/b.zip"},
+           {"inner.txt", "1 b", tree.path() + "/x.zip"}});
+  auto* results = Find<QTreeView>("results");
+
+  // Nothing selected: nothing happens.
+  form->resultsOpen();
+  EXPECT_TRUE(desktop->opened.empty());
+
+  struct Case {
+    int code;
+    const char* text;  // nullptr: no message
+  };
+  const Case cases[] = {
+      {42, nullptr},
+      {33, nullptr},
+      {2, "File not found"},
+      {5, "Access denied to open this file"},
+      {8, "Not enough memory to open this file!"},
+      {11, "Executable file format bad"},
+      {26, "Sharing violation in opening this file"},
+      {31, "No default application to open the file"},
+      {0, "Error opening this file"},
+      {32, "Error opening this file"},
+  };
+  results->setCurrentIndex(form->Model().index(0, 0));
+  for (const Case& c : cases) {
+    desktop->messages.clear();
+    desktop->openResult = c.code;
+    form->resultsOpen();
+    if (!c.text) {
+      EXPECT_TRUE(desktop->messages.empty()) << c.code;
+      continue;
+    }
+    ASSERT_EQ(desktop->messages.size(), 1u) << c.code;
+    EXPECT_EQ(desktop->messages[0].text, c.text);
+    EXPECT_EQ(desktop->messages[0].caption, "ERROR:");
+    EXPECT_FALSE(desktop->messages[0].owned);
+  }
+  EXPECT_EQ(desktop->opened.back(), "/home/u/doc.txt");
+
+  // An archive member opens its archive; a folder named x.zip opens the entry in it.
+  desktop->openResult = 42;
+  results->setCurrentIndex(form->Model().index(1, 0));
+  QTest::keyClick(results, Qt::Key_Return);  // Enter in the list opens
+  EXPECT_EQ(desktop->opened.back(), "/home/u/b.zip");
+  results->setCurrentIndex(form->Model().index(2, 0));
+  emit results->doubleClicked(form->Model().index(2, 0));
+  EXPECT_EQ(desktop->opened.back(), tree.path() + "/x.zip/inner.txt");
+}
+
+TEST_F(FormTest, SelectingARowCallsTheDetailsHook) {
+  AddRows({{"a.pdf", "1 Kb", "/p"}, {"b.doc", "2 Kb", "/q"}});
+  std::vector<engine::ItemData> seen;
+  form->SetSelectionHandler([&](TForm1& f, const engine::ItemData& row) {
+    seen.push_back(row);
+    f.SetDetailsText(QString::fromStdString("FileName: " + row.Name));
+  });
+  Find<QTreeView>("results")->setCurrentIndex(form->Model().index(1, 0));
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], (engine::ItemData{"b.doc", "2 Kb", "/q"}));
+  EXPECT_EQ(form->DetailsText(), "FileName: b.doc");
+  // A search press clears the text and resets the tooltip colour.
+  form->Hint().colour = QColor(1, 2, 3);
+  Edit("dirNames")->clear();
+  form->cmdSearchClick();  // refused for the empty location, after the tooltip steps
+  EXPECT_EQ(form->Hint().colour, QColor(190, 235, 254));
+  EXPECT_EQ(form->Hint().displayMs, 9000);
+}
+
+TEST_F(FormTest, ElapsedTimeWraps) {
+  struct Case {
+    const char *h, *m, *s;      // before
+    const char *h2, *m2, *s2;   // one tick later
+  };
+  const Case cases[] = {
+      {"00", "00", "00", "00", "00", "01"},
+      {"00", "00", "09", "00", "00", "10"},  // two digits need no padding
+      {"00", "00", "59", "00", "01", "00"},  // seconds wrap
+      {"00", "59", "59", "01", "00", "00"},  // minutes wrap
+      {"09", "59", "59", "10", "00", "00"},
+      {"23", "59", "59", "00", "00", "00"},  // the day wraps
+  };
+  for (const Case& c : cases) {
+    Find<QLabel>("timHours")->setText(c.h);
+    Find<QLabel>("timMins")->setText(c.m);
+    Find<QLabel>("timSecs")->setText(c.s);
+    form->Timer1Timer();
+    EXPECT_EQ(Text("timHours"), c.h2) << c.h << ":" << c.m << ":" << c.s;
+    EXPECT_EQ(Text("timMins"), c.m2) << c.h << ":" << c.m << ":" << c.s;
+    EXPECT_EQ(Text("timSecs"), c.s2) << c.h << ":" << c.m << ":" << c.s;
+  }
+}
+
+TEST_F(FormTest, ReportButton) {
+  // Empty store: a note, no dialog.
+  Find<QPushButton>("cmdReport")->click();
+  ASSERT_EQ(desktop->messages.size(), 1u);
+  EXPECT_EQ(desktop->messages[0].text, "Nothing to save!");
+  EXPECT_EQ(desktop->messages[0].caption, "Note:");
+  EXPECT_TRUE(desktop->saveRequests.empty());
+
+  TempFolder tree;
+  tree.Write("tax2004.txt", "x");
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  Edit("fileNames")->setText("tax");
+  Combo("fileTypes")->setEditText("TXT");
+  SearchToEnd();
+
+  // Cancelled: nothing written, statuses as they were.
+  desktop->saveAnswer.reset();
+  form->cmdReportClick();
+  ASSERT_EQ(desktop->saveRequests.size(), 1u);
+  EXPECT_EQ(desktop->saveRequests[0], "Report.txt|Plain Text File (*.txt)|TXT");
+
+  // Written: the statuses come back afterwards.
+  Combo("fileTypes")->setEditText("PDF");  // conditions as shown at the click
+  const std::string path = tree.path() + "/Report.txt";
+  desktop->saveAnswer = QString::fromStdString(path);
+  form->cmdReportClick();
+  EXPECT_EQ(form->StatusText(0), "Matching files found: ");
+  EXPECT_EQ(form->StatusText(1), "1");
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str().rfind("Search results:\r\n\r\n" + tree.path() + "\r\n\r\nSearch wildcards: [*tax*]\r\n\r\n"
+                                "File types: PDF\r\n\r\n", 0), 0u)
+      << content.str();
+  EXPECT_NE(content.str().find("Total files & directories found: 1"), std::string::npos);
+
+  // A file that cannot be written: the saving texts stay.
+  desktop->saveAnswer = QString::fromStdString(tree.path() + "/no-such-folder/Report.txt");
+  form->cmdReportClick();
+  EXPECT_EQ(form->StatusText(0), "Status:");
+  EXPECT_EQ(form->StatusText(1), "please wait, saving file...");
+}
+
+TEST_F(FormTest, ClosingDeletesTheTemporaryFilesOfTheWorkFolder) {
+  work.Write("tempdat12.34", "0123456789");
+  work.Write("tempdat5.6", "");
+  work.Write("tmp7.8", "0123456789");
+  work.Write("readme.txt", "0123456789");
+  work.Write("keep.dat", "0123456789");
+  work.Write("sub/tmp2.2", "0123456789");  // in a sub-folder: not a file of the work folder
+  std::filesystem::create_directory(work.path() + "/tmp.dir");
+  // A row of an earlier search named like a file of the work folder.
+  AddRows({{"readme.txt", "10 b", "/elsewhere"}});
+
+  form->close();
+  EXPECT_FALSE(work.Exists("tempdat12.34"));
+  EXPECT_FALSE(work.Exists("tempdat5.6"));
+  EXPECT_FALSE(work.Exists("tmp7.8"));
+  EXPECT_TRUE(work.Exists("readme.txt"));
+  EXPECT_TRUE(work.Exists("keep.dat"));
+  EXPECT_TRUE(work.Exists("sub/tmp2.2"));
+  EXPECT_TRUE(work.Exists("tmp.dir"));
+  EXPECT_EQ(form->Model().rowCount(), 0);
+  EXPECT_EQ(form->Store().Count(), 0u);
+}
+
+TEST_F(FormTest, ClosingWithAContainsTextDeletesOnlyFilesThatPassIt) {
+  work.Write("tmp1.txt", "hello there");
+  work.Write("tmp2.txt", "goodbye");
+  work.Write("tempdat3.4", "hello");      // of no document type: fails any content condition
+  work.Write("sub/tmp5.txt", "hello");    // passes, but lives in a sub-folder ...
+  work.Write("tmp5.txt", "goodbye");      // ... so this namesake, which fails, stays
+  Edit("Contains")->setText("hello");
+  form->close();
+  EXPECT_FALSE(work.Exists("tmp1.txt"));
+  EXPECT_TRUE(work.Exists("tmp2.txt"));
+  EXPECT_TRUE(work.Exists("tempdat3.4"));
+  EXPECT_TRUE(work.Exists("sub/tmp5.txt"));
+  EXPECT_TRUE(work.Exists("tmp5.txt"));
+}
+
+TEST_F(FormTest, ClosingDuringASearchStopsItFirst) {
+  TempFolder tree;
+  tree.Write("a.txt", "x");
+  work.Write("tmp1.1", "x");
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  form->cmdSearchClick();
+  ASSERT_TRUE(form->SearchRunning());
+  form->close();
+  EXPECT_FALSE(form->SearchRunning());
+  EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+  EXPECT_FALSE(work.Exists("tmp1.1"));
+}
+
+TEST_F(FormTest, ClosingNeverFollowsALink) {
+  TempFolder outside;
+  const std::string target = outside.Write("tmp4.4", "precious");
+  std::filesystem::create_symlink(target, work.path() + "/tmp4.4");
+  form->close();
+  EXPECT_TRUE(outside.Exists("tmp4.4"));
+}
+
+}  // namespace
+}  // namespace tessaly::ui::test

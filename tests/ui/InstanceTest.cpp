@@ -1,0 +1,105 @@
+// The single-instance rule: a later start hands over to the running instance
+// and ends with status 0, in-process and between two real processes.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "ui/PrevInst.h"
+#include "UiTestSupport.h"
+
+namespace tessaly::ui::test {
+namespace {
+
+QString UniqueName(const char* what) {
+  return QStringLiteral("tessaly-test-%1-%2-%3").arg(what).arg(::getpid()).arg(std::rand());
+}
+
+TEST(PrevInst, ASecondInstanceAsksTheFirstToComeForward) {
+  App();
+  const QString name = UniqueName("inproc");
+  TPrevInst first(name);
+  int activations = 0;
+  first.SetActivateHandler([&] { ++activations; });
+  ASSERT_FALSE(first.HandOverToRunning());  // nobody runs yet: it listens
+  EXPECT_TRUE(first.Listening());
+
+  std::atomic<bool> handedOver{false}, done{false};
+  std::thread second([&] {
+    TPrevInst later(name);
+    handedOver = later.HandOverToRunning();
+    done = true;
+  });
+  ASSERT_TRUE(ProcessUntil([&] { return done.load(); }));
+  second.join();
+  EXPECT_TRUE(handedOver);
+  EXPECT_EQ(activations, 1);
+}
+
+TEST(PrevInst, ASocketLeftBehindIsTakenOver) {
+  App();
+  const QString name = UniqueName("stale");
+  // An instance that died left its socket file: bound, nobody listening.
+  const QByteArray path = QFile::encodeName(QDir::tempPath() + "/" + name);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.constData(), sizeof(address.sun_path) - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ::close(fd);
+  TPrevInst next(name);
+  EXPECT_FALSE(next.HandOverToRunning());
+  EXPECT_TRUE(next.Listening());
+}
+
+TEST(PrevInst, TwoProcessesSecondHandsOverAndExitsZero) {
+  App();
+  const QString program = QStringLiteral(TESSALY_BIN_DIR "/tessaly");
+  TempFolder runtime;
+  ::chmod(runtime.path().c_str(), 0700);
+  const QString name = UniqueName("procs");
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("TESSALY_INSTANCE", name);
+  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
+
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.start(program, {});
+  ASSERT_TRUE(first.waitForStarted(30000));
+  // The first instance is up once its server answers.
+  ASSERT_TRUE(ProcessUntil([&] {
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    const bool up = probe.waitForConnected(100);
+    probe.abort();
+    return up || first.state() != QProcess::Running;
+  }));
+  ASSERT_EQ(first.state(), QProcess::Running);
+
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(program, {});
+  ASSERT_TRUE(second.waitForFinished(60000));
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_EQ(first.state(), QProcess::Running);  // the first one goes on
+
+  first.terminate();
+  if (!first.waitForFinished(30000)) {
+    first.kill();
+    first.waitForFinished(30000);
+  }
+}
+
+}  // namespace
+}  // namespace tessaly::ui::test

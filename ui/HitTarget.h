@@ -1,0 +1,26 @@
+// What opening a result row opens, and the message for each failure.
+//
+// Qt-free: the rules work on the row's texts and the shell's result code.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/ItemData.h"
+
+namespace tessaly::ui {
+
+// Path + "/" + Name, except when the last four characters of Path,
+// lower-cased, are an archive extension (".zip", ".zoo", ".cab", ".rar",
+// ".tar", ".ace", ".lzh", ".arc", ".arj") and Path is not an existing
+// folder: then the archive itself, Path.
+std::string OpenTarget(const engine::ItemData& row);
+
+// Nothing for a result code above 32 (success), else the message text:
+// 2 "File not found", 5 "Access denied to open this file", 8 "Not enough
+// memory to open this file!", 11 "Executable file format bad", 26 "Sharing
+// violation in opening this file", 31 "No default application to open the
+// file", any other "Error opening this file".
+std::optional<std::string> OpenFailureText(int code);
+
+}  // namespace tessaly::ui

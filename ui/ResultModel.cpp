@@ -1,0 +1,91 @@
+// The virtual result table.
+#include "ui/ResultModel.h"
+
+#include <QStringDecoder>
+#include <climits>
+
+namespace tessaly::ui {
+
+QString DisplayText(const std::string& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (decoder.hasError()) return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return text;
+}
+
+TResultModel::TResultModel(const engine::ResultStore& store, QObject* parent)
+    : QAbstractTableModel(parent), store_(store) {}
+
+int TResultModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid()) return 0;
+  return shown_ > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(shown_);
+}
+
+int TResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+
+QString TResultModel::Caption(int column) {
+  switch (column) {
+    case kNameColumn: return QStringLiteral("File Name");
+    case kSizeColumn: return QStringLiteral("Size");
+    case kPathColumn: return QStringLiteral("Path / Archive Name");
+    default: return {};
+  }
+}
+
+engine::ItemData TResultModel::RowAt(int row) const {
+  if (row < 0) return {};
+  if (row != cachedRow_) {
+    cached_ = store_.Row(static_cast<std::size_t>(row));
+    cachedRow_ = row;
+  }
+  return cached_;
+}
+
+QVariant TResultModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) return {};
+  const engine::ItemData row = RowAt(index.row());
+  switch (index.column()) {
+    case kNameColumn: return DisplayText(row.Name);
+    case kSizeColumn: return DisplayText(row.Size);
+    case kPathColumn: return DisplayText(row.Path);
+    default: return {};
+  }
+}
+
+QVariant TResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  return Caption(section);
+}
+
+Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void TResultModel::SetRowCount(std::size_t count) {
+  if (count == shown_) return;
+  cachedRow_ = -1;
+  if (count > shown_) {
+    const int first = rowCount();
+    const int last = count > static_cast<std::size_t>(INT_MAX) ? INT_MAX - 1 : static_cast<int>(count) - 1;
+    if (last < first) {
+      shown_ = count;
+      return;
+    }
+    beginInsertRows(QModelIndex(), first, last);
+    shown_ = count;
+    endInsertRows();
+    return;
+  }
+  beginResetModel();
+  shown_ = count;
+  endResetModel();
+}
+
+void TResultModel::RowsReordered() {
+  cachedRow_ = -1;
+  if (shown_ == 0) return;
+  emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {Qt::DisplayRole});
+}
+
+}  // namespace tessaly::ui

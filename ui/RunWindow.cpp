@@ -1,0 +1,34 @@
+// Program start of the window: the application, the single-instance rule and
+// the main window.
+#include "ui/RunWindow.h"
+
+#include <QIcon>
+
+#include "archives/ArchiveDispatch.h"
+#include "ui/Application.h"
+#include "ui/Form1.h"
+#include "ui/PrevInst.h"
+
+namespace tessaly::ui {
+
+int RunWindow(int argc, char** argv) {
+  TApplication app(argc, argv);
+  app.setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly"), QIcon(QStringLiteral(":/tessaly/tessaly.svg"))));
+
+  TPrevInst prevInst;
+  prevInst.AllowedInst = 1;
+  // The second instance makes no window of its own: the first one comes to
+  // the front and this start ends.
+  if (prevInst.HandOverToRunning()) return 0;
+
+  TFormOptions options;
+  options.dispatchArchive = &archives::DispatchArchive;
+  TForm1 form(std::move(options));
+  prevInst.SetActivateHandler([&form] { form.BringToFront(); });
+  form.show();
+  const int status = app.exec();
+  form.JoinSearchThreads();
+  return status;
+}
+
+}  // namespace tessaly::ui
