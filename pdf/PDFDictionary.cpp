@@ -12,10 +12,28 @@
 namespace tessaly::pdf {
 
 std::int32_t TPDFDictionary::IndexOf(std::string_view key) const {
-  for (std::size_t i = entries_.size(); i-- > 0;) {
-    if (entries_[i].first && entries_[i].first->Value() == key) return static_cast<std::int32_t>(i);
+  if (entries_.size() < kIndexFrom) {
+    for (std::size_t i = entries_.size(); i-- > 0;) {
+      if (entries_[i].first && entries_[i].first->Value() == key) return static_cast<std::int32_t>(i);
+    }
+    return -1;
   }
-  return -1;
+  if (!indexed_) {
+    // Later entries overwrite earlier ones: the index holds the last.
+    index_.clear();
+    index_.reserve(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (entries_[i].first) index_[entries_[i].first->Value()] = static_cast<std::int32_t>(i);
+    }
+    indexed_ = true;
+  }
+  const auto it = index_.find(key);
+  return it == index_.end() ? -1 : it->second;
+}
+
+void TPDFDictionary::DropIndex() const {
+  index_.clear();
+  indexed_ = false;
 }
 
 void TPDFDictionary::SetValue(std::string_view key, TPDFObject* value) {
@@ -26,10 +44,18 @@ void TPDFDictionary::SetValue(std::string_view key, TPDFObject* value) {
 void TPDFDictionary::SetValue(TPDFName* key, TPDFObject* value) {
   if (!key || !value || value == this) return;
   const std::int32_t i = IndexOf(key->Value());
-  if (i >= 0)
-    entries_[static_cast<std::size_t>(i)] = {key, value};
-  else
+  if (i >= 0) {
+    auto& entry = entries_[static_cast<std::size_t>(i)];
+    if (indexed_ && entry.first != key) {
+      // The index views the key's text: move it to the new key object.
+      index_.erase(entry.first->Value());
+      index_[key->Value()] = i;
+    }
+    entry = {key, value};
+  } else {
     entries_.emplace_back(key, value);
+    if (indexed_) index_[key->Value()] = static_cast<std::int32_t>(entries_.size() - 1);
+  }
 }
 
 TPDFObject* TPDFDictionary::GetValue(std::string_view key, bool resolve) const {
@@ -55,7 +81,9 @@ std::int32_t TPDFDictionary::GetInteger(std::string_view key, std::int32_t def) 
 
 void TPDFDictionary::RemoveKey(std::string_view key) {
   const std::int32_t i = IndexOf(key);
-  if (i >= 0) entries_.erase(entries_.begin() + i);
+  if (i < 0) return;
+  entries_.erase(entries_.begin() + i);
+  DropIndex();
 }
 
 void TPDFDictionary::DeleteKey(std::string_view key) {
@@ -65,6 +93,7 @@ void TPDFDictionary::DeleteKey(std::string_view key) {
   // The entry leaves first, so this dictionary no longer holds what is
   // released below.
   entries_.erase(entries_.begin() + i);
+  DropIndex();
   if (PDFAs<TPDFDictionary>(value) || PDFAs<TPDFArray>(value)) value->Release();
   if (name && !TPDFStructure::IsWellKnownName(name->Value())) name->Release();
 }
@@ -72,6 +101,7 @@ void TPDFDictionary::DeleteKey(std::string_view key) {
 void TPDFDictionary::ClearEntries() {
   std::vector<std::pair<TPDFName*, TPDFObject*>> old;
   old.swap(entries_);
+  DropIndex();
   for (auto& [name, value] : old) {
     if (name) name->Release();
     if (value) value->Release();
@@ -82,13 +112,16 @@ void TPDFDictionary::CopyEntries(const TPDFDictionary& source) {
   if (&source == this) return;
   if (&source.Owner() == &Owner()) {
     entries_ = source.entries_;
+    DropIndex();
     return;
   }
   TPDFStructure& store = Owner();
   if (auto* parsed = PDFAs<TPDFDictionary>(store.ParseObject(source.AsText()))) {
     entries_ = parsed->entries_;
+    DropIndex();
     // The parsed shell is not needed once its entries are taken over.
     parsed->entries_.clear();
+    parsed->DropIndex();
     store.ReleaseObject(parsed);
   }
 }
@@ -139,6 +172,7 @@ void TPDFDictionary::DetachMembers(std::vector<TPDFObject*>& out) {
     if (value) out.push_back(value);
   }
   entries_.clear();
+  DropIndex();
 }
 
 void TPDFDictionary::RenumberAt(std::int32_t delta, int depth) {

@@ -3,6 +3,9 @@
 //
 // Look-ups never fail: a missing key gives nullptr or the default, and a
 // value of an unexpected class is treated like a missing one by the callers.
+// Small dictionaries are scanned; larger ones keep a hash index of their
+// keys, so a crafted dictionary of a million keys still parses in linear
+// time.
 //
 // Text form: "<<" LF, then per entry the key text, a space and the value text
 // followed by LF unless the text already ends with one, then ">>" LF. An entry
@@ -12,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -66,7 +70,14 @@ class TPDFDictionary : public TPDFObject {
  private:
   friend class TPDFStructure;
   explicit TPDFDictionary(TPDFStructure& owner) : TPDFObject(owner) {}
+  // Entry counts from which IndexOf uses the index.
+  static constexpr std::size_t kIndexFrom = 16;
+  void DropIndex() const;
+
   std::vector<std::pair<TPDFName*, TPDFObject*>> entries_;
+  // Key value (viewing the key name's own text) -> index of its entry.
+  mutable std::unordered_map<std::string_view, std::int32_t> index_;
+  mutable bool indexed_ = false;
 };
 
 }  // namespace tessaly::pdf

@@ -67,7 +67,9 @@ TPDFObject* TPDFParser::ScanObject(int depth) {
 
   std::string value;
   if (c == '(') {
+    if (lexer_.Pos() == failedLiteralAt_) return nullptr;
     if (lexer_.ReadLiteralString(value)) return store_.NewString(std::move(value), false);
+    failedLiteralAt_ = lexer_.Pos();
     return nullptr;
   }
   if (c == '<' && remaining >= 3) {

@@ -8,6 +8,7 @@
 // store holds TPDFStructure::kMaxObjects objects no more are made.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "pdf/PDFLexer.h"
@@ -36,6 +37,10 @@ class TPDFParser {
 
   TPDFStructure& store_;
   TPDFLexer lexer_;
+  // Where an unbalanced literal string was met. Every enclosing container
+  // ends there and its parent tries the same byte again; remembering the
+  // failure keeps that from rescanning the rest of the text at each level.
+  std::size_t failedLiteralAt_ = static_cast<std::size_t>(-1);
 };
 
 }  // namespace tessaly::pdf

@@ -19,6 +19,16 @@ std::string Parsed(std::string_view text) {
   return obj ? obj->AsText() : "<nothing>";
 }
 
+// Depth of nested single-item arrays.
+int ArrayDepth(const TPDFObject* obj) {
+  int depth = 0;
+  while (const auto* a = PDFAs<TPDFArray>(obj)) {
+    ++depth;
+    obj = a->Items(0);
+  }
+  return depth;
+}
+
 TEST(PDFParser, ObjectTexts) {
   struct Case {
     const char* text;
@@ -195,16 +205,6 @@ TEST(PDFParser, Names) {
   }
 }
 
-// Depth of nested single-item arrays.
-int ArrayDepth(const TPDFObject* obj) {
-  int depth = 0;
-  while (const auto* a = PDFAs<TPDFArray>(obj)) {
-    ++depth;
-    obj = a->Items(0);
-  }
-  return depth;
-}
-
 TEST(PDFParser, NestingStopsAtTheLimit) {
   for (int n : {kMaxNestingDepth, kMaxNestingDepth + 1, 100000}) {
     const std::string text = std::string(n, '[') + "1" + std::string(n, ']');
@@ -223,6 +223,42 @@ TEST(PDFParser, NestingStopsAtTheLimit) {
   for (TPDFObject* cur = d; auto* cd = PDFAs<TPDFDictionary>(cur); cur = cd->GetValue("K"))
     ++depth;
   EXPECT_EQ(depth, kMaxNestingDepth);
+}
+
+TEST(PDFParser, LargeDictionaries) {
+  // Enough keys for the dictionary's key index, with duplicates: the last
+  // value wins and each key is stored once.
+  std::string text = "<<";
+  for (int i = 0; i < 5000; ++i) text += " /K" + std::to_string(i % 2500) + " " + std::to_string(i);
+  text += " >>";
+  TPDFStructure store;
+  auto* d = PDFAs<TPDFDictionary>(store.ParseObject(text));
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->Count(), 2500);
+  EXPECT_EQ(d->GetInteger("K0", -1), 2500);
+  EXPECT_EQ(d->GetInteger("K2499", -1), 4999);
+  EXPECT_EQ(d->IndexOf("K2500"), -1);
+  // The index follows edits.
+  d->RemoveKey("K0");
+  EXPECT_EQ(d->IndexOf("K0"), -1);
+  EXPECT_EQ(d->IndexOf("K1"), 0);
+  d->SetValue("K1", store.NewNumeric(-1));
+  d->SetValue("New", store.NewNumeric(-2));
+  EXPECT_EQ(d->GetInteger("K1", 0), -1);
+  EXPECT_EQ(d->IndexOf("New"), d->Count() - 1);
+  d->DeleteKey("K5");
+  EXPECT_EQ(d->GetInteger("New", 0), -2);
+  EXPECT_EQ(d->IndexOf("K6"), 4);
+}
+
+TEST(PDFParser, UnbalancedStringInDeepNesting) {
+  // Every level ends at the unbalanced string; the text is still read in a
+  // bounded number of passes.
+  const std::string text = std::string(kMaxNestingDepth, '[') + "(" + std::string(200000, 'x');
+  TPDFStructure store;
+  auto* a = PDFAs<TPDFArray>(store.ParseObject(text));
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(ArrayDepth(a), kMaxNestingDepth);
 }
 
 TEST(PDFParser, UnreadKeysAndValuesStayPooled) {
