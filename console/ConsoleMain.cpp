@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "console/ConsoleHost.h"
+#include "console/DetailsCommand.h"
 #include "console/SearchOptions.h"
 #include "engine/Report.h"
 #include "engine/ResultStore.h"
@@ -125,6 +126,7 @@ int ConsoleMain(int argc, char** argv) {
     return 0;
   }
   if (mode == "--search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()));
+  if (mode == "--details") return RunDetails(std::vector<std::string>(args.begin() + 1, args.end()));
   return UsageFailure("unknown option '" + mode + "'");
 }
 
