@@ -1,7 +1,7 @@
 // Chunked literal search over a file's bytes.
 //
 // Each chunk is read into one buffer, upper-cased in place when the search
-// is blind to case, and searched with memmem (a two-way search with a
+// is blind to case (only a-z when the text is ASCII), and searched with memmem (a two-way search with a
 // vectorised first-byte scan). Consecutive chunks overlap by the text's
 // length so that an occurrence straddling a boundary lies whole in the
 // second chunk. A zero byte cannot be part of a text without one, so the
@@ -30,6 +30,9 @@ std::int64_t ScanFileForText(const std::string& path, const std::string& text, b
 
   const std::string needle = caseSensitive ? text : platform::UpperCased(text);
   const std::size_t length = needle.size();
+  // An ASCII text can only match ASCII bytes, whose folding is the same
+  // either way: the chunk's two-byte letters need no folding then.
+  const bool asciiText = platform::IsAscii(needle);
   const std::size_t chunk = ScanChunkSizeFor(length);
   // One chunk and its terminating zero byte.
   const std::unique_ptr<char[]> buffer(new char[chunk + 1]);
@@ -40,7 +43,10 @@ std::int64_t ScanFileForText(const std::string& path, const std::string& text, b
     const std::size_t got = file.ReadAt(offset, buffer.get(), want);
     if (got == 0) break;
     buffer[got] = '\0';
-    if (!caseSensitive) platform::UpperCaseInPlace(buffer.get(), got);
+    if (!caseSensitive) {
+      if (asciiText) platform::UpperCaseAsciiInPlace(buffer.get(), got);
+      else platform::UpperCaseInPlace(buffer.get(), got);
+    }
     if (const void* hit = ::memmem(buffer.get(), got, needle.data(), length)) {
       return static_cast<std::int64_t>(offset + static_cast<std::uint64_t>(static_cast<const char*>(hit) - buffer.get()));
     }

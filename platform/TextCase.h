@@ -18,6 +18,14 @@ namespace tessaly::platform {
 // continuation byte go through the two-byte table.
 void UpperCaseInPlace(char* data, std::size_t size);
 
+// Folds only a-z in place. For a search text of ASCII bytes this is all the
+// folding a haystack needs: the two-byte letters are made of bytes 0x80 and
+// up before and after folding, so they can never be part of a match.
+void UpperCaseAsciiInPlace(char* data, std::size_t size);
+
+// True when every byte is below 0x80.
+bool IsAscii(const std::string& text);
+
 // The same rule on a copy.
 std::string UpperCased(std::string text);
 

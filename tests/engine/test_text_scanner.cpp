@@ -1,10 +1,15 @@
 // Tests of the text scanner: chunk boundaries, zero bytes, case folding by
 // the code page, long texts and file errors.
 #include "engine/TextScanner.h"
+#include "platform/TextCase.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
+#include <cwctype>
+#include <locale.h>
+#include <wctype.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -150,3 +155,67 @@ TEST_F(TextScannerTest, FileThatCannotBeOpenedRaises) {
 
 }  // namespace
 }  // namespace tessaly::engine
+
+// The folding rule itself, against the C library's simple upper case.
+namespace tessaly::platform {
+namespace {
+
+std::string Utf8(std::uint32_t cp) {
+  std::string s;
+  if (cp < 0x80) {
+    s += static_cast<char>(cp);
+  } else {
+    s += static_cast<char>(0xC0 | (cp >> 6));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return s;
+}
+
+bool InFoldedBlocks(std::uint32_t cp) { return cp < 0x180 || (cp >= 0x370 && cp < 0x530); }
+
+TEST(CodePageFolding, MatchesSimpleUpperCaseOfSameLength) {
+  const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (!utf8) GTEST_SKIP() << "no C.UTF-8 locale";
+  for (std::uint32_t cp = 1; cp < 0x800; ++cp) {
+    if (cp >= 0x80 && cp < 0xA0) continue;  // C1 controls
+    std::uint32_t expected = cp;
+    if (InFoldedBlocks(cp)) {
+      const auto up = static_cast<std::uint32_t>(::towupper_l(static_cast<wint_t>(cp), utf8));
+      if (Utf8(up).size() == Utf8(cp).size()) expected = up;
+    }
+    EXPECT_EQ(UpperCased(Utf8(cp)), Utf8(expected)) << "U+" << std::hex << cp;
+  }
+  ::freelocale(utf8);
+}
+
+// Folds one character at a time: inputs of one or two bytes never reach
+// the word scan, so this is an independent reference for it.
+std::string FoldByCharacter(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const bool pair = lead >= 0xC2 && lead <= 0xDF && i + 1 < text.size() &&
+                      (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80;
+    std::string one = text.substr(i, pair ? 2 : 1);
+    UpperCaseInPlace(one.data(), one.size());
+    out += one;
+    i += one.size();
+  }
+  return out;
+}
+
+TEST(CodePageFolding, WordScanAgreesWithTheRuleEverywhere) {
+  // Letters at every offset of the eight-byte word scan, stray lead and
+  // continuation bytes among them, cut at every length.
+  const std::string pieces[] = {"é", "a", "ß", "\xC3", "\xA9", "€", "ж", "Z", "\xFF"};
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += pieces[(i * 7 + i / 3) % 9];
+  for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+    std::string part = text.substr(0, cut);
+    UpperCaseInPlace(part.data(), part.size());
+    EXPECT_EQ(part, FoldByCharacter(text.substr(0, cut))) << "cut at " << cut;
+  }
+}
+
+}  // namespace
+}  // namespace tessaly::platform
