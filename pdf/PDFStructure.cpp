@@ -88,7 +88,7 @@ void TPDFStructure::EnsureRoom(std::int32_t count) const {
 }
 
 template <class T>
-T* TPDFStructure::Register(T* obj) {
+T* TPDFStructure::RegisterObject(T* obj) {
   std::unique_ptr<TPDFObject> owned(obj);
   EnsureRoom(1);
   if (spareSlots_ < kPoolLowWater) {
@@ -121,50 +121,50 @@ void TPDFStructure::ForgetName(const TPDFName* name) {
 
 TPDFNull* TPDFStructure::NewNull() {
   EnsureRoom(1);
-  return Register(new TPDFNull(*this));
+  return RegisterObject(new TPDFNull(*this));
 }
 
 TPDFBoolean* TPDFStructure::NewBoolean(bool value) {
   EnsureRoom(1);
-  return Register(new TPDFBoolean(*this, value));
+  return RegisterObject(new TPDFBoolean(*this, value));
 }
 
 TPDFNumeric* TPDFStructure::NewNumeric(double value) {
   EnsureRoom(1);
-  return Register(new TPDFNumeric(*this, value));
+  return RegisterObject(new TPDFNumeric(*this, value));
 }
 
 TPDFName* TPDFStructure::NewName(std::string value) {
   EnsureRoom(1);
-  TPDFName* name = Register(new TPDFName(*this, std::move(value)));
+  TPDFName* name = RegisterObject(new TPDFName(*this, std::move(value)));
   NoteName(name);
   return name;
 }
 
 TPDFString* TPDFStructure::NewString(std::string value, bool hexForm) {
   EnsureRoom(1);
-  return Register(new TPDFString(*this, std::move(value), hexForm));
+  return RegisterObject(new TPDFString(*this, std::move(value), hexForm));
 }
 
 TPDFArray* TPDFStructure::NewArray() {
   EnsureRoom(1);
-  return Register(new TPDFArray(*this));
+  return RegisterObject(new TPDFArray(*this));
 }
 
 TPDFDictionary* TPDFStructure::NewDictionary() {
   EnsureRoom(1);
-  return Register(new TPDFDictionary(*this));
+  return RegisterObject(new TPDFDictionary(*this));
 }
 
 TPDFIndRef* TPDFStructure::NewIndRef(std::int32_t objNum, std::int32_t genNum) {
   EnsureRoom(1);
-  return Register(new TPDFIndRef(*this, objNum, genNum));
+  return RegisterObject(new TPDFIndRef(*this, objNum, genNum));
 }
 
 TPDFStream* TPDFStructure::NewStream(std::string data) {
   // The stream, its dictionary, the /Length number and possibly its key.
   EnsureRoom(4);
-  TPDFStream* stream = Register(new TPDFStream(*this));
+  TPDFStream* stream = RegisterObject(new TPDFStream(*this));
   stream->SetStream(std::move(data));
   return stream;
 }

@@ -113,7 +113,7 @@ class TPDFStructure {
   // pool when fewer than kPoolLowWater spare slots remain. Throws
   // TPDFObjectLimitError (after freeing obj) when the store is full.
   template <class T>
-  T* Register(T* obj);
+  T* RegisterObject(T* obj);
   void NoteName(TPDFName* name);
   void ForgetName(const TPDFName* name);
   // Slot of obj among the used slots (searched from the last down), or -1.
