@@ -326,6 +326,45 @@ TEST(PDFLZW, GhostscriptStreamWithTableResets) {
   EXPECT_EQ(LZWDecode(data, 1000), "");
 }
 
+// The stream of the object whose dictionary holds `marker`, from a real
+// file: the dictionary is parsed and the /Length bytes after "stream" taken.
+TPDFStream* StreamFromFile(TPDFStructure& store, const std::string& file, const std::string& marker) {
+  std::ifstream in(std::string(TESSALY_TEST_DATA) + "/pdf/" + file, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t at = text.find(marker);
+  if (at == std::string::npos) return nullptr;
+  const std::size_t dictStart = text.rfind("<<", at);
+  auto* dict = PDFAs<TPDFDictionary>(store.ParseObject(std::string_view(text).substr(dictStart)));
+  const std::size_t data = text.find("stream\n", at);
+  if (!dict || data == std::string::npos) return nullptr;
+  const auto length = static_cast<std::size_t>(dict->GetInteger("Length", 0));
+  TPDFStream* stream = store.NewStream(text.substr(data + 7, length));
+  stream->SetDictionary(dict);
+  return stream;
+}
+
+TEST(PDFDecode, StreamsWrittenByQpdf) {
+  TPDFStructure store;
+  // A cross-reference stream: Flate with PNG Up rows, /W [1 2 1], /Size 11.
+  TPDFStream* xref = StreamFromFile(store, "qpdf-objstm.pdf", "/Type /XRef");
+  ASSERT_NE(xref, nullptr);
+  const std::string entries = xref->DecodedStream();
+  ASSERT_EQ(entries.size(), 11u * 4);
+  EXPECT_EQ(entries[0], 0);  // object 0 is free
+  for (std::size_t i = 4; i < entries.size(); i += 4) {
+    EXPECT_TRUE(entries[i] == 1 || entries[i] == 2) << "entry " << i / 4;
+  }
+  // An object stream: its header is N pairs of numbers before /First.
+  TPDFStream* objstm = StreamFromFile(store, "qpdf-objstm.pdf", "/Type /ObjStm");
+  ASSERT_NE(objstm, nullptr);
+  const std::string members = objstm->DecodedStream();
+  const std::int32_t first = objstm->Dictionary()->GetInteger("First", 0);
+  ASSERT_GT(members.size(), static_cast<std::size_t>(first));
+  auto* header = PDFAs<TPDFArray>(store.ParseObject("[ " + members.substr(0, first) + " ]"));
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->Count(), 2 * objstm->Dictionary()->GetInteger("N", 0));
+}
+
 TEST(PDFDecode, TruncationSweepNeverFaults) {
   // Every prefix of each encoding decodes without fault (the sanitizer
   // build checks the memory accesses).
