@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -53,6 +54,12 @@ QCheckBox* MakeCheck(const char* name, const QString& caption, bool checked, QWi
   box->setObjectName(QLatin1String(name));
   box->setChecked(checked);
   box->setGeometry(x, y, width, 18);
+  // A caption wider than its place is drawn a little smaller rather than cut.
+  QFont font = box->font();
+  const int room = width - 22;
+  while (QFontMetrics(font).horizontalAdvance(caption) > room && font.pointSizeF() > 6.5)
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  if (font != box->font()) box->setFont(font);
   return box;
 }
 
@@ -82,7 +89,7 @@ TForm1::TForm1(TFormOptions options, QWidget* parent)
   setWindowTitle(QStringLiteral("Tessaly"));
   setFixedSize(kClientWidth, kClientHeight);
   QFont small = font();
-  if (small.pointSizeF() > 8.5) small.setPointSizeF(8.5);
+  if (small.pointSizeF() > 8) small.setPointSizeF(8);
   setFont(small);
   setMouseTracking(true);
 
@@ -168,7 +175,7 @@ void TForm1::BuildSearchPanel() {
   searchOptions_->setObjectName(QStringLiteral("searchOptions"));
   searchOptions_->setGeometry(6, 234, 194, 142);
   optIncDirs_ = MakeCheck("optIncDirs", QStringLiteral("Include subfolders"), true, searchOptions_, 8, 18);
-  opComp_ = MakeCheck("opComp", QStringLiteral("Search in compressed archives"), false, searchOptions_, 8, 36);
+  opComp_ = MakeCheck("opComp", QStringLiteral("Search in compressed archives"), false, searchOptions_, 8, 36, 182);
   struct FormatBox {
     engine::ArchiveFormat format;
     const char* name;
@@ -366,6 +373,7 @@ void TForm1::SetTabOrder() {
 void TForm1::ApplyDefaults() {
   fileTypes_->setCurrentIndex(fileTypes_->findText(QStringLiteral("PDF;DOC;RTF;TXT;XLS;PPT;HTM")));
   typecombo_->setCurrentIndex(typecombo_->findText(QStringLiteral("Full-Text")));
+  fileTypes_->lineEdit()->setCursorPosition(0);
 
   // Both date pickers hold the moment the window was made.
   const platform::LocalDateTime now = platform::NowLocal();

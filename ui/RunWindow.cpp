@@ -6,6 +6,7 @@
 
 #include "archives/ArchiveDispatch.h"
 #include "ui/Application.h"
+#include "ui/DetailsTooltip.h"
 #include "ui/Form1.h"
 #include "ui/PrevInst.h"
 
@@ -24,6 +25,7 @@ int RunWindow(int argc, char** argv) {
   TFormOptions options;
   options.dispatchArchive = &archives::DispatchArchive;
   TForm1 form(std::move(options));
+  InstallDetailsTooltip(form);
   prevInst.SetActivateHandler([&form] { form.BringToFront(); });
   form.show();
   const int status = app.exec();

@@ -93,6 +93,13 @@ TEST(PrevInst, TwoProcessesSecondHandsOverAndExitsZero) {
   EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second.exitCode(), 0);
   EXPECT_EQ(first.state(), QProcess::Running);  // the first one goes on
+  // ... and answers a hand-over by bringing its window up.
+  QLocalSocket asking;
+  asking.connectToServer(name);
+  ASSERT_TRUE(asking.waitForConnected(30000));
+  asking.write("activate\n");
+  ASSERT_TRUE(ProcessUntil([&] { return asking.canReadLine() || asking.state() != QLocalSocket::ConnectedState; }));
+  EXPECT_EQ(asking.readLine(), "activated\n");
 
   first.terminate();
   if (!first.waitForFinished(30000)) {
