@@ -92,14 +92,15 @@ bool PdfTextContains(SearchContext& context, const std::string& path) {
   const SearchCriteria& c = context.criteria;
   const std::string textFile = extract::NewPdfTextFile();
   RemoveOnExit removal(textFile);
-  if (!extract::StartConverter(extract::PdfTextCommandLine(path, textFile))) {
+  extract::ConverterProcess converter;
+  if (!extract::StartConverter(extract::PdfTextCommandLine(path, textFile), &converter)) {
     // Waiting out the time-out for a converter that never ran would cost
     // every PDF 9 s and match nothing: note it and let the file fail.
     NoteMissing(ConverterKind::PdfText);
     return false;
   }
   HostTimeout timeout(context);
-  extract::AwaitConverterOutput(textFile, timeout);
+  extract::AwaitConverterOutput(textFile, timeout, &converter);
   if (context.Stopped()) return false;
   if (!platform::FileExists(textFile)) return false;  // the placeholder could not be written
   return ScanFileForText(textFile, c.containsText, c.caseSensitive) != -1;

@@ -200,20 +200,25 @@ std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::millise
   return NormaliseCapturedText(bytes.data(), bytes.size());
 }
 
-bool StartConverter(const CommandLine& commandLine) {
+bool StartConverter(const CommandLine& commandLine, ConverterProcess* process) {
   try {
     const std::vector<std::string> args = ResolvedArgs(commandLine);
     if (args.empty() || args[0].empty()) return false;
-    return platform::StartDetached(args);
+    return platform::StartDetached(args, process ? &process->ended : nullptr);
   } catch (const std::exception&) {
     return false;
   }
 }
 
-void AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout) {
+void AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout,
+                          const ConverterProcess* converter) {
   timeout.Arm();
   while (!PathExists(outputFile)) {
-    if (timeout.TimedOut()) {
+    // The end is read before the file is looked at again: a converter that
+    // wrote its file and ended is never taken for one that wrote nothing.
+    const bool ended = converter && converter->Ended();
+    if (ended && PathExists(outputFile)) break;
+    if (ended || timeout.TimedOut()) {
       WritePlaceholder(outputFile);
       break;
     }

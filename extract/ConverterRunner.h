@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Process.h"
+
 namespace tessaly::extract {
 
 // A command as an argument vector. The first argument names the program:
@@ -64,9 +66,16 @@ extern const char* const kPlaceholderLine;
 // the program cannot be found or started.
 std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout = kCaptureTimeout);
 
+// A converter started by StartConverter, for telling when it has ended.
+struct ConverterProcess {
+  platform::EndFlag ended;
+  bool Ended() const { return ended && ended->load(); }
+};
+
 // Starts `commandLine` detached and returns at once; true when the process
-// was created. Never raises.
-bool StartConverter(const CommandLine& commandLine);
+// was created. When `process` is given it can tell later whether the
+// converter has ended. Never raises.
+bool StartConverter(const CommandLine& commandLine, ConverterProcess* process = nullptr);
 
 // The time-out of AwaitConverterOutput, supplied by the front end: one at a
 // time, armed, polled and stopped by the waiting thread.
@@ -83,7 +92,11 @@ class ConversionTimeout {
 // and CR LF. Then waits until the file is no longer held open or a fresh
 // time-out runs out. Polls about every 10 ms. Stops the time-out before it
 // returns. Never raises; a placeholder that cannot be written leaves no file.
-void AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout);
+// With `converter`, a converter that ended without writing the file ends
+// the first wait at once, with the placeholder as after a time-out (a
+// damaged or encrypted PDF then costs no 9 s wait).
+void AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout,
+                          const ConverterProcess* converter = nullptr);
 
 // False when no file `path` exists; true while it is held open by anyone, or
 // when it cannot be opened.

@@ -175,7 +175,7 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
   return run;
 }
 
-bool StartDetached(const std::vector<std::string>& argv) {
+bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended) {
   if (argv.empty()) return false;
   FileActions actions;
   ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -187,10 +187,13 @@ bool StartDetached(const std::vector<std::string>& argv) {
   auto args = ArgPointers(argv);
   pid_t pid = 0;
   if (::posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ) != 0) return false;
-  std::thread([pid] {
+  auto flag = std::make_shared<std::atomic<bool>>(false);
+  if (ended) *ended = flag;
+  std::thread([pid, flag] {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    flag->store(true);
   }).detach();
   return true;
 }

@@ -5,7 +5,9 @@
 // the program as it is, whatever bytes it holds.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,11 +37,15 @@ struct CapturedRun {
 std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, const std::string& workingFolder,
                                         int outputFd, std::chrono::milliseconds timeout);
 
+// Becomes true once a detached child has ended and was reaped.
+using EndFlag = std::shared_ptr<const std::atomic<bool>>;
+
 // Starts `argv` (argv[0] the program's path) in a new session with its
 // standard streams on /dev/null, no other descriptor inherited, the
 // caller's working folder and environment, and returns at once. A helper
-// thread reaps the child when it ends, so no zombie stays. False when the
-// process could not be started.
-bool StartDetached(const std::vector<std::string>& argv);
+// thread reaps the child when it ends, so no zombie stays; when `ended` is
+// given it receives the flag that thread sets. False when the process could
+// not be started.
+bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended = nullptr);
 
 }  // namespace tessaly::platform

@@ -192,6 +192,18 @@ TEST_F(ContentConditionsTest, PdfConverterThatWritesNothingLeavesThePlaceholder)
   EXPECT_TRUE(WorkFiles().empty()) << "the PDF text file is removed";
 }
 
+TEST_F(ContentConditionsTest, PdfConverterThatFailsNeedsNoTimeOut) {
+  Converter("pdftotext", "exit 1");
+  host.limit = 0;  // the time-out never runs out here
+  const std::string pdf = Write("a.pdf", "%PDF-1.4");
+  criteria.containsText = "_";
+  EXPECT_TRUE(Pass(pdf));
+  criteria.containsText = "foo";
+  EXPECT_FALSE(Pass(pdf));
+  EXPECT_LT(host.polls, 6000);
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
 TEST_F(ContentConditionsTest, StopEndsTheWait) {
   Converter("pdftotext", "exit 0");
   criteria.containsText = "_";

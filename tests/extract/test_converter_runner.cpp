@@ -197,6 +197,31 @@ TEST_F(ConverterRunnerTest, PdfConverterThatNeverWritesLeavesThePlaceholder) {
   EXPECT_EQ(engine::ScanFileForText(out, "foo", false), -1);
 }
 
+TEST_F(ConverterRunnerTest, PdfConverterThatEndsWithoutWritingEndsTheFirstWait) {
+  const std::string out = NewPdfTextFile();
+  ConverterProcess converter;
+  ASSERT_TRUE(StartConverter(Command(Script("pdfconv", "exit 1"), "a.pdf"), &converter));
+  ScriptedTimeout timeout;
+  timeout.limits = {0, 0};  // only the cap could end the waits
+  AwaitConverterOutput(out, timeout, &converter);
+  EXPECT_EQ(timeout.timeOuts, 0);
+  EXPECT_TRUE(converter.Ended());
+  EXPECT_EQ(Read(out), std::string(49, '_') + "\r\n");
+}
+
+TEST_F(ConverterRunnerTest, PdfConverterThatWritesAndEndsKeepsItsText) {
+  const std::string out = NewPdfTextFile();
+  ConverterProcess converter;
+  CommandLine line;
+  line.Add(Script("pdfconv", "echo converted > \"$1\"")).Add(out, true);
+  ASSERT_TRUE(StartConverter(line, &converter));
+  ScriptedTimeout timeout;
+  timeout.limits = {0, 0};
+  AwaitConverterOutput(out, timeout, &converter);
+  EXPECT_EQ(timeout.timeOuts, 0);
+  EXPECT_EQ(Read(out), "converted\n");
+}
+
 TEST_F(ConverterRunnerTest, WaitEndsWhenTheConverterReleasesItsFile) {
   const std::string out = NewPdfTextFile();
   const std::string release = Path("release");
