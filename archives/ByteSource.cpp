@@ -18,29 +18,28 @@ std::size_t TMemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t c
 std::unique_ptr<TFileSource> TFileSource::Open(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
-  // "e": close-on-exec, so a converter started meanwhile inherits nothing.
-  std::FILE* file = std::fopen(path.c_str(), "rbe");
-  if (!file) return nullptr;
-  // The window does the buffering; stdio's own buffer would only copy twice.
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  off_t size = -1;
-  if (::fseeko(file, 0, SEEK_END) == 0) size = ::ftello(file);
-  if (size < 0) {
-    std::fclose(file);
-    return nullptr;
+  try {
+    auto file = std::make_unique<platform::ReadOnlyFile>(path);
+    const std::uint64_t size = file->Size();
+    return std::unique_ptr<TFileSource>(new TFileSource(std::move(file), size));
+  } catch (const std::system_error&) {
+    return nullptr;  // missing, no access: the archive lists nothing
   }
-  return std::unique_ptr<TFileSource>(new TFileSource(file, static_cast<std::uint64_t>(size)));
 }
 
-TFileSource::TFileSource(std::FILE* file, std::uint64_t size) : file_(file), size_(size), window_(kWindow) {}
+TFileSource::TFileSource(std::unique_ptr<platform::ReadOnlyFile> file, std::uint64_t size)
+    : file_(std::move(file)), size_(size), window_(kWindow) {}
 
-TFileSource::~TFileSource() { std::fclose(file_); }
+TFileSource::~TFileSource() = default;
 
 bool TFileSource::LoadWindow(std::uint64_t start) {
   windowValid_ = false;
-  if (::fseeko(file_, static_cast<off_t>(start), SEEK_SET) != 0) return false;
   const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - start));
-  windowLength_ = std::fread(window_.data(), 1, want, file_);
+  try {
+    windowLength_ = file_->ReadAt(start, reinterpret_cast<char*>(window_.data()), want);
+  } catch (const std::system_error&) {
+    return false;
+  }
   bytesRead_ += windowLength_;
   windowStart_ = start;
   windowValid_ = windowLength_ > 0;

@@ -9,11 +9,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/ReadOnlyFile.h"
 
 namespace tessaly::archives {
 
@@ -49,7 +50,8 @@ class TMemorySource : public TByteSource {
 class TFileSource : public TByteSource {
  public:
   // Opens `path` for reading; nothing when it cannot be opened or is not a
-  // regular file (a folder, a device).
+  // regular file (a folder, a device). A read error later reads as the end
+  // of the file.
   static std::unique_ptr<TFileSource> Open(const std::string& path);
   ~TFileSource() override;
   TFileSource(const TFileSource&) = delete;
@@ -62,10 +64,10 @@ class TFileSource : public TByteSource {
 
  private:
   static constexpr std::size_t kWindow = 4096;
-  TFileSource(std::FILE* file, std::uint64_t size);
+  TFileSource(std::unique_ptr<platform::ReadOnlyFile> file, std::uint64_t size);
   bool LoadWindow(std::uint64_t start);
 
-  std::FILE* file_;
+  std::unique_ptr<platform::ReadOnlyFile> file_;
   std::uint64_t size_;
   std::vector<unsigned char> window_;
   std::uint64_t windowStart_ = 0;
