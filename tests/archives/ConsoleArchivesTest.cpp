@@ -74,7 +74,8 @@ TEST(ConsoleArchives, SearchListsMembersOfEveryFormat) {
     EXPECT_TRUE(rows.count(row)) << "missing: " << row;
   }
   for (const std::string& row : rows) {
-    if (!row.empty()) EXPECT_TRUE(expected.count(row)) << "unexpected: " << row;
+    if (row.empty()) continue;
+    EXPECT_TRUE(expected.count(row)) << "unexpected: " << row;
   }
 }
 
