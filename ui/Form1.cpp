@@ -118,7 +118,10 @@ TForm1::~TForm1() {
   if (!closed_) {
     // Destroyed without a close: a running search still must not outlive
     // the store and host it uses.
-    if (current_ && current_->thread) current_->thread->RequestStop();
+    if (current_ && current_->thread) {
+      current_->host->Discard();
+      current_->thread->RequestStop();
+    }
   }
   JoinSearchThreads();
 }
@@ -529,7 +532,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   if (event->type() == QEvent::FocusOut && watched == fileNames_) {
-    fileNamesExit();
+    // Only focus that moves to another control of the window, not to
+    // another window or a pop-up.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) fileNamesExit();
     return false;
   }
   if (watched == results_->viewport()) {

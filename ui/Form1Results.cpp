@@ -85,7 +85,12 @@ void TForm1::cmdReportClick() {
 void TForm1::ResultSelected(int row) {
   if (!selectionHandler_ || row < 0) return;
   const engine::ItemData item = store_.Row(static_cast<std::size_t>(row));
-  selectionHandler_(*this, item);
+  // A failing step (a ".doc" that is no compound document) ends the handler
+  // there, without a message.
+  try {
+    selectionHandler_(*this, item);
+  } catch (...) {
+  }
 }
 
 void TForm1::RetriggerTooltip() {
