@@ -3,7 +3,7 @@
 # with some accented words) searched case-blind for a word that is not in
 # them, by the scanner and by grep -rliF in the same run, three times each;
 # then the same search through tessaly --search.
-#   bash bench/scanner/run.sh [BUILD_DIR] [SIZE_MB]   (built with -DTESSALY_BENCH=ON)
+#   [WORD=zeppelé] bash bench/scanner/run.sh [BUILD_DIR] [SIZE_MB]   (built with -DTESSALY_BENCH=ON)
 set -euo pipefail
 build=${1:-build-bench}
 size_mb=${2:-1024}
@@ -35,7 +35,7 @@ for i in range(count):
             f.write(part)
             left -= len(part)
 PY
-word=zeppelin
+word=${WORD:-zeppelin}
 echo "tree: $(find "$tree" -type f | wc -l) files, $(du -sm "$tree" | cut -f1) MB; word: $word"
 cat "$tree"/*/* > /dev/null   # into the page cache, so both read from memory
 for run in 1 2 3; do
