@@ -26,7 +26,11 @@ TPrevInst::TPrevInst(QString serverName, QObject* parent)
 QString TPrevInst::InstanceServerName() {
   const QByteArray chosen = qgetenv("TESSALY_INSTANCE");
   if (!chosen.isEmpty()) return QString::fromLocal8Bit(chosen);
-  return QStringLiteral("tessaly-%1").arg(::getuid());
+  // Beside the work folder but never the same name: in the user's runtime
+  // folder where there is one, else in the temporary folder by user id.
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  if (!runtime.isEmpty()) return QString::fromLocal8Bit(runtime) + QStringLiteral("/tessaly-instance");
+  return QStringLiteral("tessaly-instance-%1").arg(::getuid());
 }
 
 bool TPrevInst::HandOverToRunning() {

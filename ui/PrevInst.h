@@ -1,5 +1,5 @@
 // TPrevInst: the single-instance rule. The first instance of a user listens
-// on a local socket named after the user; a later start connects to it, asks
+// on a local socket of that user; a later start connects to it, asks
 // it to bring its window to the front, and ends.
 #pragma once
 
@@ -31,8 +31,9 @@ class TPrevInst : public QObject {
   bool Listening() const { return server_.isListening(); }
   const QString& ServerName() const { return serverName_; }
 
-  // "tessaly-<uid>", or the value of TESSALY_INSTANCE when set (a separate
-  // set of instances, as tests use).
+  // "$XDG_RUNTIME_DIR/tessaly-instance", or "tessaly-instance-<uid>" in the
+  // temporary folder without a runtime folder; the value of TESSALY_INSTANCE
+  // when set (a separate set of instances, as tests and scripts use).
   static QString InstanceServerName();
 
  private:

@@ -61,15 +61,31 @@ TEST(PrevInst, ASocketLeftBehindIsTakenOver) {
   EXPECT_TRUE(next.Listening());
 }
 
+TEST(PrevInst, TheServerNameNeverMeetsTheWorkFolder) {
+  // The work folder is $XDG_RUNTIME_DIR/tessaly or /tmp/tessaly-<uid>.
+  const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+  qunsetenv("TESSALY_INSTANCE");
+  qputenv("XDG_RUNTIME_DIR", "/run/user/1000");
+  EXPECT_EQ(TPrevInst::InstanceServerName(), "/run/user/1000/tessaly-instance");
+  qunsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(TPrevInst::InstanceServerName(), QStringLiteral("tessaly-instance-%1").arg(::getuid()));
+  qputenv("TESSALY_INSTANCE", "chosen");
+  EXPECT_EQ(TPrevInst::InstanceServerName(), "chosen");
+  qunsetenv("TESSALY_INSTANCE");
+  if (!saved.isEmpty()) qputenv("XDG_RUNTIME_DIR", saved);
+}
+
 TEST(PrevInst, TwoProcessesSecondHandsOverAndExitsZero) {
   App();
   const QString program = QStringLiteral(TESSALY_BIN_DIR "/tessaly");
   TempFolder runtime;
   ::chmod(runtime.path().c_str(), 0700);
-  const QString name = UniqueName("procs");
+  // A runtime folder of its own: the instances meet under their default
+  // name there, and no real instance of the user is disturbed.
+  const QString name = QString::fromStdString(runtime.path()) + "/tessaly-instance";
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("TESSALY_INSTANCE", name);
+  env.remove("TESSALY_INSTANCE");
   env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
 
   QProcess first;
