@@ -10,10 +10,14 @@
 #include "ui/Form1.h"
 #include "ui/PrevInst.h"
 
+// The icon's resource lives in a static library: it is registered by hand.
+static void InitResources() { Q_INIT_RESOURCE(tessaly); }
+
 namespace tessaly::ui {
 
 int RunWindow(int argc, char** argv) {
   TApplication app(argc, argv);
+  InitResources();
   app.setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly"), QIcon(QStringLiteral(":/tessaly/tessaly.svg"))));
 
   TPrevInst prevInst;
