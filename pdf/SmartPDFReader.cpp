@@ -206,7 +206,21 @@ bool TSmartPDFReader::ReadXRefChain(std::int64_t a) {
     // everything was read once.
     if (!visited.insert(a).second) return true;
     std::int64_t prev = -1;
+    xrefStm_ = -1;
     if (!ReadXRefSection(a, prev)) return false;
+    // A hybrid file's table names, under /XRefStm, a cross-reference stream
+    // that lists the objects kept in object streams. Its entries come after
+    // the table's and before those of /Prev; a stream that cannot be read
+    // only leaves those objects unknown, and its own /Prev is not followed.
+    // Hybrid tables list the objects of object streams as free, so the
+    // stream's entries take the place of the table's free ones.
+    if (const std::int64_t stm = xrefStm_; stm >= 0 && visited.insert(stm).second) {
+      std::int64_t ignored = -1;
+      replaceFreeOf_ = section_;
+      ReadXRefSection(stm, ignored);
+      replaceFreeOf_ = -1;
+    }
+    ++section_;
     a = prev;
   }
   return true;
@@ -230,6 +244,8 @@ bool TSmartPDFReader::ReadXRefSection(std::int64_t a, std::int64_t& prev) {
   // "<<" of the window is tried.
   for (std::size_t at = d; at != std::string::npos; at = window.find("<<", at + 1))
     if (ReadXRefStream(windowStart + static_cast<std::int64_t>(at), prev)) return true;
+  // The "<<" belonged to a short object right before a table.
+  if (x != std::string::npos) return ReadXRefTable(windowStart + static_cast<std::int64_t>(x) + 4, prev);
   return false;
 }
 
@@ -273,6 +289,8 @@ bool TSmartPDFReader::ReadXRefTable(std::int64_t p, std::int64_t& prev) {
   if (trailer == nullptr) return false;
   trailers_.push_back(trailer);
   if (const TPDFNumeric* pv = AsNumber(trailer->GetValue("Prev"))) prev = std::max<std::int64_t>(pv->Int64Value(), 0);
+  if (const TPDFNumeric* stm = AsNumber(trailer->GetValue("XRefStm")); stm && stm->Int64Value() > 0)
+    xrefStm_ = stm->Int64Value();
   return true;
 }
 
@@ -363,7 +381,9 @@ void TSmartPDFReader::StoreEntry(std::int64_t n, char type, std::int64_t first,
   // Newer sections are read first and win; object 0 is never stored.
   if (n <= 0 || n > std::numeric_limits<std::int32_t>::max()) return;
   tableSize_ = std::max(tableSize_, n + 1);
-  entries_.try_emplace(n, TEntry{first, second, type});
+  auto [it, added] = entries_.try_emplace(n, TEntry{first, second, type, section_});
+  if (!added && it->second.type == 'f' && it->second.section == replaceFreeOf_ && type != 'f')
+    it->second = TEntry{first, second, type, section_};
 }
 
 std::string TSmartPDFReader::GetObjectText(std::int64_t n) {

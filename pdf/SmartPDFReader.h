@@ -56,6 +56,7 @@ class TSmartPDFReader {
     std::int64_t first = 0;   // offset ('n'), next free object ('f'), object stream ('c')
     std::int64_t second = 0;  // generation ('n', 'f'), index in the object stream ('c')
     char type = 0;            // 'n', 'f', 'c' or the byte a table gave
+    int section = 0;          // the section that gave it, 0 for the newest
   };
 
   // Reads the header and the cross-reference data of `source` (not owned;
@@ -109,8 +110,9 @@ class TSmartPDFReader {
  private:
   bool ReadHeader();
   bool FindLastXRef();
-  // Reads the section at `a` and those of its /Prev chain. A chain that
-  // comes back to an offset already read ends there.
+  // Reads the section at `a` and those of its /Prev chain, with the
+  // /XRefStm stream of each table. A chain that comes back to an offset
+  // already read ends there.
   bool ReadXRefChain(std::int64_t a);
   // Reads one section; sets `prev` to the next section's offset or -1.
   bool ReadXRefSection(std::int64_t a, std::int64_t& prev);
@@ -144,6 +146,12 @@ class TSmartPDFReader {
   // object stream stored in itself ends.
   std::unordered_set<std::int64_t> fetching_;
   const TSmartPDFCrypt* crypt_ = nullptr;
+  // The /XRefStm offset of the table just read, or -1.
+  std::int64_t xrefStm_ = -1;
+  // The section being read (0 for the newest), and the section whose free
+  // entries a hybrid file's stream may replace (-1: none).
+  int section_ = 0;
+  int replaceFreeOf_ = -1;
 };
 
 }  // namespace tessaly::pdf

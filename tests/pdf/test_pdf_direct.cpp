@@ -350,6 +350,50 @@ TEST(SmartPDFReader, XRefStreamFaults) {
   }
 }
 
+TEST(SmartPDFReader, HybridFiles) {
+  struct Case {
+    const char* what;
+    bool brokenStream;
+    std::string want2;
+  } cases[] = {
+      // The table lists object 2 as free; the /XRefStm stream has it in
+      // object stream 5.
+      {"stream entries replace the table's free ones", false, "(two)"},
+      {"an unreadable /XRefStm leaves the object unknown", true, "<none>"},
+  };
+  for (const Case& c : cases) {
+    TTestPdf pdf;
+    pdf.Object(1, "<< /Type /Catalog >>");
+    const std::string members = "(two)";
+    pdf.Object(5, "<< /Type /ObjStm /N 1 /First 4 /Length " + std::to_string(4 + members.size()) +
+                      " >>\nstream\n2 0 " + members + "\nendstream");
+    std::string data;
+    TTestPdf::Put(data, 2, 1), TTestPdf::Put(data, 5, 2), TTestPdf::Put(data, 0, 1);
+    const std::int64_t stm = pdf.Size();
+    pdf.text += "6 0 obj\n<< /Type /XRef /Size 7 /W [1 2 1] /Index [2 1] /Length 4 >>\nstream\n" +
+                data + "\nendstream\nendobj\n";
+    pdf.Table({{0, 0, 65535, 'f'}, {1, pdf.offsets[1], 0, 'n'}, {2, 0, 0, 'f'},
+               {5, pdf.offsets[5], 0, 'n'}},
+              "<< /Size 7 /Root 1 0 R /XRefStm " + std::to_string(c.brokenStream ? 3 : stm) + " >>");
+    TReaderOver r(pdf.text);
+    ASSERT_EQ(r.reader.Error(), 0) << c.what;
+    EXPECT_EQ(Text(r.reader.FetchObject(2)), c.want2) << c.what;
+    EXPECT_NE(r.reader.TrailerDictionary("Root"), nullptr) << c.what;
+  }
+}
+
+TEST(SmartPDFReader, ShortObjectBeforeTable) {
+  // The probe window before the table holds the "<<" of a short object.
+  TTestPdf pdf;
+  pdf.Object(1, "<< /Type /Catalog >>");
+  pdf.text += "2 0 obj <</A 1>>\nendobj\n";
+  pdf.offsets[2] = pdf.text.rfind("2 0 obj");
+  pdf.Table(WithFree0(pdf.InUse()), "<< /Size 3 /Root 1 0 R >>");
+  TReaderOver r(pdf.text);
+  ASSERT_EQ(r.reader.Error(), 0);
+  EXPECT_EQ(r.reader.FetchObject(2)->AsText(), "<<\n/A 1\n>>\n");
+}
+
 TEST(SmartPDFReader, ObjectTextBounds) {
   TTestPdf pdf;
   pdf.Object(1, "<< /Type /Catalog >>");
