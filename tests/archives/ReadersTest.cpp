@@ -68,6 +68,23 @@ TEST(ZipReader, BackslashFoldersEmptyNamesAndPrefixes) {
   EXPECT_EQ(Lines(ReadZipMembers, "MZ" + zip), V{});
 }
 
+TEST(ZipReader, Zip64SizesBeyondFourGigabytes) {
+  // Sizes of 0xFFFFFFFF stand for the ZIP64 extra field's 8-byte values.
+  auto member = [](const std::string& name, std::uint64_t size, const std::string& data) {
+    std::string h = "PK\x03\x04";
+    auto le = [&](std::uint64_t v, int n) {
+      for (int i = 0; i < n; ++i) h += char((v >> (8 * i)) & 0xFF);
+    };
+    le(45, 2), le(0, 2), le(0, 2), le(0, 4), le(0, 4), le(0xFFFFFFFF, 4), le(0xFFFFFFFF, 4);
+    le(name.size(), 2), le(20, 2);
+    h += name;
+    le(1, 2), le(16, 2), le(size, 8), le(data.size(), 8);
+    return h + data;
+  };
+  const std::string zip = member("disk.img", 5000000000ull, "abc") + member("b.txt", 1001, "x");
+  EXPECT_EQ(Lines(ReadZipMembers, zip), (V{"disk.img|5000 Mb", "b.txt|1 Kb"}));
+}
+
 const V kTarMembers = {
     "docs/|0 b",
     "docs/report.pdf|1000 b",
