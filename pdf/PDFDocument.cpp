@@ -145,7 +145,8 @@ void TPDFDocument::RecordEntry(std::int64_t number, std::int64_t value, char typ
   if (number < 0 || number > std::numeric_limits<std::int32_t>::max()) return;
   const auto objNum = static_cast<std::int32_t>(number);
   if (!seen_.insert(objNum).second) return;
-  if (records_.size() >= kMaxIndexEntries) throw TooManyEntries();
+  const std::size_t limit = std::min(kMaxIndexEntries, kIndexEntriesFree + fileText_.size() / 4);
+  if (records_.size() >= limit) throw TooManyEntries();
   if (type == 'n') {
     // A generation beyond 32 bits keeps its low 32 bits; a negative result
     // leaves the entry out of the index.

@@ -35,8 +35,16 @@ class TPDFDocument {
   // exhaust the stack.
   static constexpr int kMaxLoadDepth = 64;
   // More cross-reference entries than this fail the load: no real document
-  // has them, and each costs memory.
+  // has them, and each costs memory (about 150 bytes with its index entry).
+  // Below the cap a file may list 65,536 objects plus one per four of its
+  // bytes; a compressed cross-reference stream of a few bytes could
+  // otherwise claim millions of objects.
   static constexpr std::size_t kMaxIndexEntries = 4'000'000;
+  static constexpr std::size_t kIndexEntriesFree = 65'536;
+  // Object-stream headers longer than this are not read (the member reads
+  // as null): real headers hold some thousand number pairs, and a decoded
+  // header of hundreds of megabytes would become millions of objects.
+  static constexpr std::size_t kMaxObjStmHeader = 2u * 1024u * 1024u;
 
   TPDFDocument();
   ~TPDFDocument();

@@ -80,10 +80,14 @@ TPDFObject* TPDFIndObj::LoadObject() {
       if (doc.CanDecrypt()) doc.DecryptObject(*holder);
       const std::int64_t first = DirectInt(objStm->Dictionary()->GetValue("First"), 0);
       const std::int64_t n = DirectInt(objStm->Dictionary()->GetValue("N"), 0);
-      if (first > 0 && n > 0 && StreamIndex >= 0 && StreamIndex < n) {
+      if (first > 0 && n > 0 && StreamIndex >= 0 && StreamIndex < n &&
+          first <= static_cast<std::int64_t>(TPDFDocument::kMaxObjStmHeader)) {
         const std::string data = objStm->DecodedStream();
         const std::string header = "[ " + data.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(first, data.size()))) + " ]";
-        auto* pairs = PDFAs<TPDFArray>(store.ParseObject(header));
+        // The header's numbers are needed only here: a store of their own
+        // frees them at once.
+        TPDFStructure headerStore;
+        auto* pairs = PDFAs<TPDFArray>(headerStore.ParseObject(header));
         const std::int64_t at = 2 * static_cast<std::int64_t>(StreamIndex);
         if (pairs != nullptr && pairs->Count() >= 2 * n) {
           const auto* number = PDFAs<TPDFNumeric>(pairs->Items(static_cast<std::int32_t>(at)));

@@ -77,16 +77,31 @@ std::int64_t TPDFXRefReader::FindStartXRef() const {
 }
 
 bool TPDFXRefReader::ReadSectionAt(std::int64_t offset) {
-  // A chain that comes back to a section already read would never end.
-  if (!visited_.insert(offset).second)
-    throw TPDFXRefChainError("Cross-reference chain loops back to offset " + std::to_string(offset));
-  if (depth_ >= kMaxSectionChain) throw TPDFXRefChainError("Cross-reference chain too long");
-  struct DepthGuard {
+  if (nesting_ >= kMaxXRefStmNesting) throw TPDFXRefChainError("Cross-reference streams nested too deeply");
+  struct NestingGuard {
     int& depth;
-    explicit DepthGuard(int& d) : depth(d) { ++depth; }
-    ~DepthGuard() { --depth; }
-  } guard(depth_);
+    explicit NestingGuard(int& d) : depth(d) { ++depth; }
+    ~NestingGuard() { --depth; }
+  } guard(nesting_);
 
+  std::optional<std::int64_t> next = offset;
+  while (next) {
+    // A chain that comes back to a section already read would never end.
+    if (!visited_.insert(*next).second)
+      throw TPDFXRefChainError("Cross-reference chain loops back to offset " + std::to_string(*next));
+    if (visited_.size() > static_cast<std::size_t>(kMaxSectionChain))
+      throw TPDFXRefChainError("Cross-reference chain too long");
+    const TSectionLinks links = ReadOneSection(*next);
+    if (!links.ok) return false;
+    // The stream of a hybrid file is read before the older sections; its
+    // own result does not count.
+    if (links.xrefStm) ReadSectionAt(*links.xrefStm);
+    next = links.prev;
+  }
+  return true;
+}
+
+TPDFXRefReader::TSectionLinks TPDFXRefReader::ReadOneSection(std::int64_t offset) {
   const std::int64_t windowStart = offset < kSectionLead ? 0 : offset - kSectionLead;
   const std::string_view window = ReadBytes(windowStart, kSectionWindow);
   const std::size_t txref = window.find("txref");
@@ -94,14 +109,12 @@ bool TPDFXRefReader::ReadSectionAt(std::int64_t offset) {
   const std::size_t obj = window.find(" obj");
   // The end of the word startxref is not a table.
   if (xref != kNpos && txref != kNpos && xref == txref + 1) xref = kNpos;
-  if (xref == kNpos && obj != kNpos)
-    return ReadXRefStream(windowStart + static_cast<std::int64_t>(obj) + 4);
-  if (xref != kNpos && (obj == kNpos || xref < obj))
-    return ReadTable(windowStart + static_cast<std::int64_t>(xref) + 4);
-  return false;
+  if (xref == kNpos && obj != kNpos) return ReadXRefStream(windowStart + static_cast<std::int64_t>(obj) + 4);
+  if (xref != kNpos && (obj == kNpos || xref < obj)) return ReadTable(windowStart + static_cast<std::int64_t>(xref) + 4);
+  return {};
 }
 
-bool TPDFXRefReader::ReadTable(std::int64_t offset) {
+TPDFXRefReader::TSectionLinks TPDFXRefReader::ReadTable(std::int64_t offset) {
   std::int64_t t = offset;
   for (;;) {
     const std::string_view header = ReadBytes(t, 20);
@@ -118,7 +131,7 @@ bool TPDFXRefReader::ReadTable(std::int64_t offset) {
     while (p < header.size() && IsDigit(header[p])) ++p;
     const std::string_view secondDigits = header.substr(secondStart, p - secondStart);
     while (p < header.size() && !IsDigit(header[p])) ++p;
-    if (p >= header.size()) return false;
+    if (p >= header.size()) return {};
     t += static_cast<std::int64_t>(p);
 
     std::int64_t start = -1, count = 0;
@@ -137,19 +150,21 @@ bool TPDFXRefReader::ReadTable(std::int64_t offset) {
 
   const std::string_view rest = ReadBytes(t, kTrailerWindow);
   const std::size_t word = rest.find("trailer");
-  if (word == kNpos) return false;
+  if (word == kNpos) return {};
   const std::size_t bodyStart = word + 8;
   const std::string_view body = bodyStart <= rest.size() ? rest.substr(bodyStart) : std::string_view();
-  if (body.find("<<") == kNpos || body.find(">>") == kNpos) return false;
+  if (body.find("<<") == kNpos || body.find(">>") == kNpos) return {};
   TPDFStructure scratch;
   auto* trailer = PDFAs<TPDFDictionary>(scratch.ParseObject(body));
-  if (trailer == nullptr) return false;
+  if (trailer == nullptr) return {};
   if (OnTrailer) OnTrailer(trailer->AsText());
 
+  TSectionLinks links;
+  links.ok = true;
   std::int64_t next = 0;
-  if (DirectInteger(trailer->GetValue("XRefStm"), next)) ReadSectionAt(next);
-  if (DirectInteger(trailer->GetValue("Prev"), next)) return ReadSectionAt(next);
-  return true;
+  if (DirectInteger(trailer->GetValue("XRefStm"), next)) links.xrefStm = next;
+  if (DirectInteger(trailer->GetValue("Prev"), next)) links.prev = next;
+  return links;
 }
 
 std::uint64_t TPDFXRefReader::ReadField(std::string_view data, std::size_t& pos, int width, std::uint64_t def) {
@@ -162,13 +177,13 @@ std::uint64_t TPDFXRefReader::ReadField(std::string_view data, std::size_t& pos,
   return value;
 }
 
-bool TPDFXRefReader::ReadXRefStream(std::int64_t offset) {
+TPDFXRefReader::TSectionLinks TPDFXRefReader::ReadXRefStream(std::int64_t offset) {
   const std::string_view window = ReadBytes(offset, kTrailerWindow);
   TPDFStructure scratch;
   auto* dict = PDFAs<TPDFDictionary>(scratch.ParseObject(window));
-  if (dict == nullptr || dict->TypeName() != "XRef") return false;
+  if (dict == nullptr || dict->TypeName() != "XRef") return {};
   std::int64_t size = 0;
-  if (!DirectInteger(dict->GetValue("Size"), size)) return false;
+  if (!DirectInteger(dict->GetValue("Size"), size)) return {};
 
   struct Subsection {
     std::int64_t first;
@@ -238,8 +253,10 @@ bool TPDFXRefReader::ReadXRefStream(std::int64_t offset) {
   }
 
   if (OnTrailer) OnTrailer(dict->AsText());
-  if (prev < 1) return true;
-  return ReadSectionAt(prev);
+  TSectionLinks links;
+  links.ok = true;
+  if (prev >= 1) links.prev = prev;
+  return links;
 }
 
 }  // namespace tessaly::pdf

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -54,14 +55,24 @@ class TPDFXRefReader {
   // one beyond 32 bits.
   std::int64_t FindStartXRef() const;
 
-  // Reads the section at `offset` and, through /Prev, every older one. False
-  // when a section cannot be read. Throws TPDFXRefChainError for a loop.
+  // Where a section leads: whether it was read, and the /XRefStm and /Prev
+  // offsets it names.
+  struct TSectionLinks {
+    bool ok = false;
+    std::optional<std::int64_t> xrefStm;
+    std::optional<std::int64_t> prev;
+  };
+
+  // Reads the section at `offset` and, through /XRefStm and /Prev, every
+  // older one; the /Prev chain is followed in a loop. False when a section
+  // of the /Prev chain cannot be read (a failing /XRefStm section is passed
+  // over). Throws TPDFXRefChainError for a loop or an overlong chain.
   bool ReadSectionAt(std::int64_t offset);
-  // A classic table starting right after the word "xref".
-  bool ReadTable(std::int64_t offset);
+  // A classic table starting right after the word "xref", with its trailer.
+  TSectionLinks ReadTable(std::int64_t offset);
   // A cross-reference stream whose dictionary starts at `offset` (right
   // after "obj").
-  bool ReadXRefStream(std::int64_t offset);
+  TSectionLinks ReadXRefStream(std::int64_t offset);
 
   // The file's bytes from offset (a negative one counts as 0), cut at the
   // end of the file; empty when count is not positive.
@@ -74,8 +85,13 @@ class TPDFXRefReader {
 
  private:
   std::string_view fileText_;
+  // /XRefStm sections are read by recursion; real files nest them once.
+  static constexpr int kMaxXRefStmNesting = 16;
+
+  TSectionLinks ReadOneSection(std::int64_t offset);
+
   std::unordered_set<std::int64_t> visited_;
-  int depth_ = 0;
+  int nesting_ = 0;
 };
 
 }  // namespace tessaly::pdf

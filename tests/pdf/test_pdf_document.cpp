@@ -4,6 +4,8 @@
 // written by qpdf and Ghostscript come from tests/data/pdf.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -194,6 +196,48 @@ TEST(PdfXRef, TwoSectionLoopFailsTheLoad) {
   b.Finish(bOffset);
   TPDFDocument doc;
   EXPECT_FALSE(doc.Load(b.text));
+}
+
+// A file of `sections` incremental updates, each a table listing object 1.
+std::string ChainOf(int sections) {
+  PdfTextBuilder b = ThreeObjects("%PDF-1.4\n", "1");
+  std::int64_t prev = b.Table(RowsOf(b, {1, 2, 3}), "<< /Size 4 /Root 1 0 R /Info 3 0 R >>");
+  for (int i = 1; i < sections; ++i)
+    prev = b.Table({{1, static_cast<std::uint64_t>(b.Offset(1)), 0, 1}},
+                   "<< /Size 4 /Root 1 0 R /Prev " + std::to_string(prev) + " >>");
+  b.Finish(prev);
+  return b.text;
+}
+
+TEST(PdfXRef, LongChainsAreFollowedUpToTheCap) {
+  TPDFDocument doc;
+  // The chain is followed in a loop, so thousands of updates still load.
+  EXPECT_TRUE(doc.Load(ChainOf(TPDFXRefReader::kMaxSectionChain)));
+  EXPECT_EQ(StringIn(doc, 3, "Author"), "A1");
+  EXPECT_FALSE(doc.Load(ChainOf(TPDFXRefReader::kMaxSectionChain + 1)));
+}
+
+TEST(PdfXRefStream, SmallStreamClaimingMillionsOfObjectsFailsTheLoad) {
+  // A thousand entries load; two million compress to a few kilobytes and
+  // claim far more objects than such a small file can hold.
+  for (int count : {1000, 2'000'000}) {
+    std::vector<XRefRow> rows;
+    for (int n = 1; n <= count; ++n) rows.push_back({n, 9, 0, 1});
+    const std::string raw = PdfTextBuilder::Entries(rows, 1, 1, 0);
+    uLongf packedSize = compressBound(raw.size());
+    std::string packed(packedSize, '\0');
+    ASSERT_EQ(compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                       reinterpret_cast<const Bytef*>(raw.data()), raw.size()),
+              Z_OK);
+    packed.resize(packedSize);
+    PdfTextBuilder b("%PDF-1.5\n");
+    const auto at = b.XRefStream(
+        1, "/Size 2000001 /W [ 1 1 0 ] /Index [ 1 " + std::to_string(count) + " ] /Filter /FlateDecode", packed);
+    b.Finish(at);
+    ASSERT_LT(b.text.size(), 100'000u);
+    TPDFDocument doc;
+    EXPECT_EQ(doc.Load(b.text), count == 1000) << count;
+  }
 }
 
 TEST(PdfXRef, SubsectionHeaderMustEndWithinTwentyBytes) {
