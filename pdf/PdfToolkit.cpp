@@ -43,7 +43,9 @@ class TFileDescriptor {
 
 // All bytes of a regular file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-  TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  // Non-blocking, so that a FIFO with a PDF name does not wait for a writer;
+  // it is then refused as not a regular file.
+  TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (fd.Get() < 0) return false;
   struct stat st {};
   if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;

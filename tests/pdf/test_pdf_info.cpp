@@ -3,6 +3,8 @@
 // by qpdf and Ghostscript and built in code, and the selection rules around
 // failed loads.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <regex>
@@ -154,6 +156,17 @@ TEST(PdfInformation, FailedLoadKeepsThePreviousDocument) {
     EXPECT_EQ(&toolkit.SelectedDocument(), smith) << c.name;
     EXPECT_EQ(toolkit.GetInformation(6), "GPL Ghostscript 10.00.0") << c.name;
   }
+}
+
+TEST(PdfInformation, FifoWithAPdfNameIsRefusedWithoutWaiting) {
+  char folder[] = "/tmp/tessaly-pdf-fifo-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string fifo = std::string(folder) + "/pipe.pdf";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  TPdfToolkit toolkit;
+  EXPECT_EQ(toolkit.LoadFromFile(fifo), 0);
+  unlink(fifo.c_str());
+  rmdir(folder);
 }
 
 TEST(PdfInformation, FailedFirstLoadDescribesTheInitialDocument) {
