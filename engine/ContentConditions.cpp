@@ -14,19 +14,12 @@
 #include <unistd.h>
 
 #include "engine/MissingConverters.h"
+#include "engine/PdfFieldTest.h"
 #include "engine/TextScanner.h"
 #include "extract/ConverterRunner.h"
 #include "extract/Converters.h"
 #include "platform/FileFacts.h"
 
-// The PDF information-field test comes with its own header; until it is
-// there, a field condition passes untested.
-#if __has_include("engine/PdfFieldTest.h")
-#include "engine/PdfFieldTest.h"
-#define TESSALY_HAVE_PDF_FIELD_TEST 1
-#else
-#define TESSALY_HAVE_PDF_FIELD_TEST 0
-#endif
 
 namespace tessaly::engine {
 namespace {
@@ -34,15 +27,8 @@ namespace {
 using extract::ConverterKind;
 
 constexpr const char* kFullText = "Full-Text";
-constexpr const char* kPdfFields[] = {"Author", "Title", "Subject", "Keywords", "Creator", "Producer"};
 
 bool Contains(const std::string& haystack, const char* needle) { return haystack.find(needle) != std::string::npos; }
-
-bool IsPdfField(const std::string& field) {
-  for (const char* name : kPdfFields)
-    if (field == name) return true;
-  return false;
-}
 
 void LowerAsciiInPlace(std::string& text) {
   for (char& c : text)
@@ -135,10 +121,8 @@ bool ContentConditionsPass(SearchContext& context, const std::string& path, cons
   };
 
   if (c.searchPdfs && active("PDF", ".pdf")) {
-    if (IsPdfField(c.contentField)) {
-#if TESSALY_HAVE_PDF_FIELD_TEST
+    if (PdfFieldIndex(c.contentField) != 0) {
       if (!PdfFieldContains(context, path, c.contentField, c.containsText)) return false;
-#endif
     } else if (fullText && !Contains(lowerPath, "/adobe/acrobat")) {
       if (!PdfTextContains(context, path)) return false;
     }

@@ -161,6 +161,23 @@ TEST_F(ContentConditionsTest, AcrobatFolderPdfsPassUntestedForFullText) {
   EXPECT_EQ(Calls(), "");
   EXPECT_FALSE(Pass(Write("Adobe/guide.pdf", "nothing")));
   EXPECT_EQ(Calls(), "pdftotext\n");
+  // A field is tested there too: this is no PDF, so it holds no Title.
+  criteria.contentField = "Title";
+  EXPECT_FALSE(Pass(Path("Adobe/Acrobat/Help/guide.pdf")));
+}
+
+TEST_F(ContentConditionsTest, PdfFieldOfARealDocument) {
+  const std::string pdf = Path("sample.pdf");
+  std::filesystem::copy_file(TESSALY_TEST_DATA "/content/sample.pdf", pdf);
+  criteria.contentField = "Producer";
+  criteria.containsText = "libreoffice";
+  EXPECT_TRUE(Pass(pdf));
+  criteria.caseSensitive = true;
+  EXPECT_FALSE(Pass(pdf));
+  criteria.caseSensitive = false;
+  criteria.containsText = "pelican";
+  EXPECT_FALSE(Pass(pdf));
+  EXPECT_EQ(Calls(), "") << "no converter for a field";
 }
 
 TEST_F(ContentConditionsTest, FailedConditionSparesLaterConverters) {

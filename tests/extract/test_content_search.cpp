@@ -84,6 +84,11 @@ TEST_F(ContentSearchTest, ListsExactlyTheFilesThatHoldTheText) {
       {"GRÜSSE in the PDF text", "GRÜßE", "", {"sample.pdf"}},
       {"straße in the slides and the text file", "straße", "", {"sample.ppt", "notes.txt"}},
       {"non-ASCII from the sheet", "Äpfel", "", {"sample.xls"}},
+      // A PDF field: only PDFs are tested, the other types pass untested.
+      {"PDF producer", "libreoffice", "--in Producer",
+       {"sample.pdf", "sample.doc", "sample.xls", "sample.ppt", "notes.txt", "page.html"}},
+      {"not the PDF producer", "pelican", "--in Producer",
+       {"sample.doc", "sample.xls", "sample.ppt", "notes.txt", "page.html"}},
       // "Search in PDF files" off: PDFs pass untested.
       {"PDF search off", "walrus", "--no-pdf", {"sample.doc", "sample.pdf"}},
   };
