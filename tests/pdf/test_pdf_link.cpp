@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "SmartPDFTestFile.h"
@@ -219,6 +221,30 @@ TEST(SmartPDFLink, FilesThatDoNotOpen) {
   for (const fs::path& p : {scratch.Path() / "missing.pdf", scratch.Path() / "empty.pdf",
                             scratch.Path() / "text.pdf", scratch.Path()}) {
     EXPECT_FALSE(toolkit.DAOpenFile(p.string())) << p;
+  }
+}
+
+TEST(SmartPDFLink, DamagedRealFiles) {
+  // Every prefix of real files, and each with one byte changed, opens or
+  // is refused without fault; the page operations then answer values.
+  for (const char* name : {"da-tree-objstm.pdf", "da-tree-rc4-objstm.pdf", "da-tree-update.pdf"}) {
+    std::ifstream in(Fixture(name), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(bytes.empty()) << name;
+    std::size_t opened = 0;
+    for (std::size_t k = 0; k <= bytes.size(); ++k) {
+      std::string damaged = bytes.substr(0, k);
+      if (k < bytes.size()) damaged += bytes.substr(k + 1).insert(0, 1, static_cast<char>(bytes[k] ^ 0x5A));
+      for (const std::string& b : {bytes.substr(0, k), damaged}) {
+        TSmartPDFLinkList links;
+        const TDALink link = links.Open(std::make_unique<TSmartPDFMemorySource>(b));
+        if (!link) continue;
+        ++opened;
+        const TDAPage page = links.FindPage(link, std::min(links.PageCount(link), 4));
+        EXPECT_GE(links.PageWidth(link, page), 0) << name << " at " << k;
+      }
+    }
+    EXPECT_GT(opened, 0u) << name;
   }
 }
 
