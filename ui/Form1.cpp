@@ -17,7 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QTreeView>
+#include <QTableView>
 
 #include "platform/Drives.h"
 #include "platform/FileTimes.h"
@@ -310,29 +310,35 @@ void TForm1::BuildResultPanel() {
   panel->setObjectName(QStringLiteral("resultPanel"));
   panel->setGeometry(left, 2, kClientWidth - left - 2, kClientHeight - kStatusHeight - 4);
 
-  results_ = new QTreeView(panel);
+  // A table without grid and row header looks like a list view and, unlike
+  // a tree view, lays out a grown row count without visiting every row.
+  results_ = new QTableView(panel);
   results_->setObjectName(QStringLiteral("results"));
   results_->setGeometry(6, 18, panel->width() - 12, panel->height() - 24);
   results_->setModel(model_);
-  results_->setRootIsDecorated(false);
-  results_->setItemsExpandable(false);
-  results_->setUniformRowHeights(true);  // rows are laid out by count, not measured
-  results_->setAllColumnsShowFocus(true);
+  results_->setShowGrid(false);
+  results_->setWordWrap(false);
+  results_->setCornerButtonEnabled(false);
+  results_->verticalHeader()->hide();
+  results_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  results_->verticalHeader()->setDefaultSectionSize(results_->fontMetrics().height() + 2);
   results_->setSelectionMode(QAbstractItemView::SingleSelection);
   results_->setSelectionBehavior(QAbstractItemView::SelectRows);
   results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   results_->setFocusPolicy(Qt::ClickFocus);  // no tab stop
   results_->setSortingEnabled(false);        // the window sorts, with its own comparison
   results_->setMouseTracking(true);
-  results_->header()->setSectionsClickable(true);
-  results_->header()->setSectionsMovable(false);
-  results_->header()->setStretchLastSection(true);
+  results_->horizontalHeader()->setSectionsClickable(true);
+  results_->horizontalHeader()->setSectionsMovable(false);
+  results_->horizontalHeader()->setHighlightSections(false);
+  results_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  results_->horizontalHeader()->setStretchLastSection(true);
   results_->setColumnWidth(TResultModel::kNameColumn, 220);
   results_->setColumnWidth(TResultModel::kSizeColumn, 51);
   results_->installEventFilter(this);
   results_->viewport()->installEventFilter(this);
 
-  connect(results_->header(), &QHeaderView::sectionClicked, this, &TForm1::suitempresultsColumnClick);
+  connect(results_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TForm1::suitempresultsColumnClick);
   connect(results_, &QAbstractItemView::doubleClicked, this, [this] { resultsOpen(); });
   connect(results_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {

@@ -41,7 +41,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 namespace tessaly::ui {
 
@@ -200,7 +200,7 @@ class TForm1 : public QWidget, private TSearchReceiver {
   QLineEdit* edit3_ = nullptr;
 
   // Search Result panel and status bar.
-  QTreeView* results_ = nullptr;
+  QTableView* results_ = nullptr;
   std::array<QLabel*, 2> statusPanels_{};
 
   // Search state.

@@ -9,7 +9,7 @@
 #include <QComboBox>
 #include <QStyle>
 #include <QToolTip>
-#include <QTreeView>
+#include <QTableView>
 #include <fstream>
 
 #include "engine/Report.h"

@@ -13,7 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeView>
+#include <QTableView>
 #include <fstream>
 #include <sstream>
 
@@ -402,7 +402,7 @@ TEST_F(FormTest, HeaderClicksSortEachColumnInItsOwnTurn) {
            {"dir", "[folder]", "/p3"},
            {"big", "2100 Mb", "/p0"},
            {"gig", "1 Gb", "/p4"}});
-  QHeaderView* header = Find<QTreeView>("results")->header();
+  QHeaderView* header = Find<QTableView>("results")->horizontalHeader();
   struct Click {
     int column;
     std::vector<std::string> names;
@@ -447,7 +447,7 @@ TEST_F(FormTest, OpeningAHitShowsTheMessageOfEachFailure) {
   AddRows({{"doc.txt", "1 b", "/home/u"},
            {"dir/member.txt", "1 b", "/home/u/b.zip"},
            {"inner.txt", "1 b", tree.path() + "/x.zip"}});
-  auto* results = Find<QTreeView>("results");
+  auto* results = Find<QTableView>("results");
 
   // Nothing selected: nothing happens.
   form->resultsOpen();
@@ -502,7 +502,7 @@ TEST_F(FormTest, SelectingARowCallsTheDetailsHook) {
     seen.push_back(row);
     f.SetDetailsText(QString::fromStdString("FileName: " + row.Name));
   });
-  Find<QTreeView>("results")->setCurrentIndex(form->Model().index(1, 0));
+  Find<QTableView>("results")->setCurrentIndex(form->Model().index(1, 0));
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0], (engine::ItemData{"b.doc", "2 Kb", "/q"}));
   EXPECT_EQ(form->DetailsText(), "FileName: b.doc");

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QToolTip>
-#include <QTreeView>
+#include <QAbstractItemView>
 #include <filesystem>
 
 #include "ui/DetailsTooltip.h"
@@ -47,7 +47,7 @@ class TooltipTest : public ::testing::Test {
   }
   // Selects row `row` and returns the details text.
   std::string Select(int row) {
-    form->findChild<QTreeView*>(QStringLiteral("results"))->setCurrentIndex(form->Model().index(row, 0));
+    form->findChild<QAbstractItemView*>(QStringLiteral("results"))->setCurrentIndex(form->Model().index(row, 0));
     return form->DetailsText().toStdString();
   }
   static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
