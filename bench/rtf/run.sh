@@ -66,5 +66,6 @@ for run in 1 2 3; do
   /usr/bin/time -f "ravelt:        %e s, %M KB" "$build/bin/ravelt" "$file" > "$work/ravelt.txt"
 done
 # unrtf takes minutes on this file: one run.
-/usr/bin/time -f "unrtf --text:  %e s, %M KB" unrtf --text "$file" > "$work/unrtf.txt" 2>/dev/null || true
+/usr/bin/time -o "$work/unrtf.time" -f "unrtf --text:  %e s, %M KB" unrtf --text "$file" > "$work/unrtf.txt" 2>/dev/null || true
+cat "$work/unrtf.time"
 echo "text: ravelt $(wc -c < "$work/ravelt.txt") bytes, unrtf $(wc -c < "$work/unrtf.txt") bytes"
