@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -264,13 +265,16 @@ TEST_F(RaveltCli, BadFilesAreReportedOneByOne) {
   WriteFile(work_ / "plain.rtf", "This is not RTF at all.");
   WriteFile(work_ / "cut.rtf", "{\\rtf1 {\\b cut off");
   fs::create_directories(work_ / "folder.rtf");
+  // A named pipe would block the open for ever; it is refused.
+  ASSERT_EQ(mkfifo((work_ / "pipe.rtf").c_str(), 0600), 0);
   WriteFile(work_ / "good.rtf", kDocument);
-  const RunResult r = Ravelt({"plain.rtf", "cut.rtf", "folder.rtf", "good.rtf"});
+  const RunResult r = Ravelt({"plain.rtf", "cut.rtf", "folder.rtf", "pipe.rtf", "good.rtf"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err,
             "An error occured while reading file \"plain.rtf\".\n"
             "An error occured while reading file \"cut.rtf\".\n"
-            "Error 21: Is a directory\nFile open error on \"folder.rtf\".\n");
+            "Error 21: Is a directory\nFile open error on \"folder.rtf\".\n"
+            "Error 22: Invalid argument\nFile open error on \"pipe.rtf\".\n");
   EXPECT_EQ(r.out, kText);
 }
 

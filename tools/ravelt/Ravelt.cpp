@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/DirListing.h"
@@ -241,9 +243,10 @@ std::vector<std::string> FindFiles(const std::string& argument, int& error) {
   const std::size_t start = LastComponentStart(argument);
   const std::string pattern = argument.substr(start);
   if (pattern.find_first_of("*?") == std::string::npos) {
-    errno = 0;
-    if (platform::FileExists(argument) || platform::FolderExists(argument)) names.push_back(pattern);
-    else error = errno != 0 ? errno : ENOENT;
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(argument, ec);
+    if (std::filesystem::exists(status)) names.push_back(pattern);
+    else error = ec && ec.value() != 0 ? ec.value() : ENOENT;
     return names;
   }
   const std::string folder = start == 0 ? "." : argument.substr(0, start);
@@ -316,9 +319,16 @@ bool TRavelt::CreateOutput(const std::string& path, TFile& file, std::string& na
 
 void TRavelt::ConvertFile(HWND window, const std::string& path) {
   console_.DebugLog("Opening file \"%s\".", path.c_str());
-  TFile input(std::fopen(path.c_str(), "rbe"));
-  if (!input || platform::FolderExists(path)) {
-    console_.ReportSystemError(input ? EISDIR : errno);
+  // Folders fail here; so do pipes and sockets, whose open would wait for
+  // a writer that never comes.
+  std::error_code kindError;
+  const std::filesystem::file_type kind = std::filesystem::status(path, kindError).type();
+  int openError = 0;
+  if (kind == std::filesystem::file_type::directory) openError = EISDIR;
+  else if (kind == std::filesystem::file_type::fifo || kind == std::filesystem::file_type::socket) openError = EINVAL;
+  TFile input(openError == 0 ? std::fopen(path.c_str(), "rbe") : nullptr);
+  if (!input) {
+    console_.ReportSystemError(openError != 0 ? openError : errno);
     std::fprintf(console_.err(), "File open error on \"%s\".\n", path.c_str());
     return;
   }
