@@ -47,7 +47,10 @@ class TooltipTest : public ::testing::Test {
   }
   // Selects row `row` and returns the details text.
   std::string Select(int row) {
-    form->findChild<QAbstractItemView*>(QStringLiteral("results"))->setCurrentIndex(form->Model().index(row, 0));
+    auto* view = form->findChild<QAbstractItemView*>(QStringLiteral("results"));
+    EXPECT_NE(view, nullptr);
+    if (!view) return {};
+    view->setCurrentIndex(form->Model().index(row, 0));
     return form->DetailsText().toStdString();
   }
   static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
