@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -18,6 +19,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+
+#include <algorithm>
 
 #include "platform/Drives.h"
 #include "platform/FileTimes.h"
@@ -103,10 +106,16 @@ TForm1::TForm1(TFormOptions options, QWidget* parent)
   timer1_.setInterval(1000);
   connect(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
   // About 20 updates a second from the running search.
-  updateTimer_.setInterval(50);
+  updateTimer_.setInterval(kUpdateIntervalMs);
   connect(&updateTimer_, &QTimer::timeout, this, [this] {
+    QElapsedTimer cost;
+    cost.start();
     if (current_ && current_->host) current_->host->Flush();
     ReapEndedThreads();
+    // Updates of a very long list take the window thread longer: space them
+    // out so that they never take more than about a fifth of its time.
+    const qint64 ms = cost.elapsed();
+    updateTimer_.setInterval(static_cast<int>(std::clamp<qint64>(ms * 4, kUpdateIntervalMs, 500)));
   });
   tooltipDelay_.setSingleShot(true);
   connect(&tooltipDelay_, &QTimer::timeout, this, &TForm1::ShowDetailsTooltip);

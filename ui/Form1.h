@@ -61,6 +61,9 @@ struct TFormOptions {
 class TForm1 : public QWidget, private TSearchReceiver {
   Q_OBJECT
  public:
+  // The running search's updates reach the window about 20 times a second.
+  static constexpr int kUpdateIntervalMs = 50;
+
   explicit TForm1(TFormOptions options = {}, QWidget* parent = nullptr);
   ~TForm1() override;
 

@@ -72,7 +72,7 @@ void TForm1::StartSearch() {
   search->thread = std::make_unique<engine::TSearchThread>(std::move(criteria), store_, *search->host,
                                                            options_.dispatchArchive);
   current_ = std::move(search);
-  updateTimer_.start();
+  updateTimer_.start(kUpdateIntervalMs);
 }
 
 void TForm1::StopSearch() {
