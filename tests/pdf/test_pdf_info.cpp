@@ -237,8 +237,24 @@ struct EncryptedFile {
   std::string fileKey;
 };
 
+// The owner entry as a writer makes it: the padded user password, RC4 keyed
+// from the padded owner password (20 passes at 128 bits).
+std::string OwnerEntry(const std::string& owner, const std::string& user, bool extended) {
+  std::string digest = MD5Digest(Pad32(owner));
+  if (extended)
+    for (int i = 0; i < 50; ++i) digest = MD5Digest(digest);
+  const std::string key = digest.substr(0, extended ? 16 : 5);
+  std::string entry = RC4Crypt(key, Pad32(user));
+  for (int j = 1; extended && j <= 19; ++j) {
+    std::string k = key;
+    for (char& ch : k) ch = static_cast<char>(ch ^ j);
+    entry = RC4Crypt(k, entry);
+  }
+  return entry;
+}
+
 EncryptedFile BuildEncrypted(int v, int r, int length, bool withLength, bool withId, const std::string& title,
-                             bool titleByReference) {
+                             bool titleByReference, const std::string& userPassword = "") {
   TPDFSecurityParams p;
   p.state = kStandardEncrypted;
   p.handlerVersion = v;
@@ -246,12 +262,15 @@ EncryptedFile BuildEncrypted(int v, int r, int length, bool withLength, bool wit
   p.strength = v == 2 ? (withLength ? length : 0) : 40;
   p.permissionWord = -4;
   p.fileId = std::string("0123456789abcdef");
-  p.ownerEntry = MD5Digest("owner") + MD5Digest("entry");
+  // With a user password the owner password is empty, so the file opens
+  // through the owner test; otherwise the owner entry is arbitrary.
+  p.ownerEntry = userPassword.empty() ? MD5Digest("owner") + MD5Digest("entry")
+                                      : OwnerEntry("", userPassword, p.strength != 40);
   TPDFSecurityHandler maker(p);
-  const std::string key = maker.ComputeFileKey("");
+  const std::string key = maker.ComputeFileKey(userPassword);
   p.userEntry = maker.UserEntryFor(key);
   TPDFSecurityHandler keyed(p);
-  keyed.TryPassword("");
+  keyed.TryPassword(userPassword);
 
   std::string encrypt = "<< /Filter /Standard /V " + std::to_string(v) + " /R " + std::to_string(r) +
                         (withLength ? " /Length " + std::to_string(length) : std::string()) + " /O <" +
@@ -299,6 +318,18 @@ TEST(PdfEncryption, FilesBuiltInCode) {
     if (!c.withId) {
       EXPECT_NE(PDFAs<TPDFArray>(toolkit.SelectedDocument().Trailer()->GetValue("ID")), nullptr);
     }
+  }
+}
+
+TEST(PdfEncryption, UserPasswordSetOwnerPasswordEmpty) {
+  for (int v : {1, 2}) {
+    const EncryptedFile file = BuildEncrypted(v, v + 1, 128, v == 2, true, "owner opens it", false, "secret");
+    TPdfToolkit toolkit;
+    ASSERT_EQ(toolkit.LoadFromMemory(file.text), 1) << v;
+    EXPECT_EQ(toolkit.Encrypted(), 1) << v;
+    EXPECT_EQ(toolkit.GetInformation(2), "owner opens it") << v;
+    EXPECT_EQ(*toolkit.SelectedDocument().AcceptedPassword(), "") << v;
+    EXPECT_EQ(toolkit.SelectedDocument().Security().FileKey(), file.fileKey) << v;
   }
 }
 
