@@ -1,6 +1,6 @@
 // End-to-end content searches: `tessaly --search -c TEXT` over documents
 // made by real programs, read by the real converters (poppler-utils,
-// catdoc, pptext).
+// catdoc, pptext, ravelt).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -18,7 +18,7 @@ class ContentSearchTest : public test::TempFolderTest {
   void SetUp() override {
     TempFolderTest::SetUp();
     std::filesystem::create_directory(Path("docs"));
-    for (const char* name : {"sample.pdf", "sample.doc", "sample.xls"})
+    for (const char* name : {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf"})
       std::filesystem::copy_file(std::string(TESSALY_TEST_DATA) + "/content/" + name, Path(std::string("docs/") + name));
     Write("docs/sample.ppt", Gunzip(std::string(TESSALY_TEST_DATA) + "/content/sample.ppt.gz"));
     Write("docs/notes.txt", "Harbour lights at Straße 5");
@@ -69,14 +69,16 @@ TEST_F(ContentSearchTest, ListsExactlyTheFilesThatHoldTheText) {
   };
   const Case cases[] = {
       {"in every document", "harbour", "",
-       {"sample.pdf", "sample.doc", "sample.xls", "sample.ppt", "notes.txt", "page.html"}},
+       {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html"}},
       {"PDF only", "pelican", "", {"sample.pdf", "page.html"}},
       {"Word only", "walrus", "", {"sample.doc"}},
       {"Excel only", "narwhal", "", {"sample.xls"}},
       {"PowerPoint only", "ocelot", "", {"sample.ppt"}},
+      {"RTF only", "heron", "", {"sample.rtf"}},
+      {"non-ASCII from the RTF", "smørrebrød", "", {"sample.rtf"}},
       {"nowhere", "zebra", "", {}},
       // With case: "harbour" is lower case only in the sheet and the page.
-      {"case kept", "Harbour", "-s", {"sample.pdf", "sample.doc", "sample.ppt", "notes.txt"}},
+      {"case kept", "Harbour", "-s", {"sample.pdf", "sample.doc", "sample.rtf", "sample.ppt", "notes.txt"}},
       // Converter output folds A to Z only; the scanner (text, PDF) folds
       // by the code page.
       {"Café in the Word text", "café", "", {"sample.doc"}},
@@ -86,9 +88,9 @@ TEST_F(ContentSearchTest, ListsExactlyTheFilesThatHoldTheText) {
       {"non-ASCII from the sheet", "Äpfel", "", {"sample.xls"}},
       // A PDF field: only PDFs are tested, the other types pass untested.
       {"PDF producer", "libreoffice", "--in Producer",
-       {"sample.pdf", "sample.doc", "sample.xls", "sample.ppt", "notes.txt", "page.html"}},
+       {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html"}},
       {"not the PDF producer", "pelican", "--in Producer",
-       {"sample.doc", "sample.xls", "sample.ppt", "notes.txt", "page.html"}},
+       {"sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html"}},
       // "Search in PDF files" off: PDFs pass untested.
       {"PDF search off", "walrus", "--no-pdf", {"sample.doc", "sample.pdf"}},
   };

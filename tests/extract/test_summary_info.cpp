@@ -11,6 +11,8 @@
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-output.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -210,8 +212,13 @@ TEST_F(SummaryFileTest, FailuresRaiseWithTheFileNamed) {
     std::string path;
     std::string message;  // a part of what()
   };
+  const std::string fifo = (folder_ / "pipe.doc").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const Case cases[] = {
       {"missing", (folder_ / "gone.doc").string(), "No such file or directory"},
+      // a FIFO is refused rather than waited on
+      {"FIFO", fifo, "is not a compound document"},
+      {"folder", folder_.string(), "is not a compound document"},
       {"no compound document", WritePlain("text.doc", "{\\rtf1 this is RTF saved as .doc}"),
        "is not a compound document"},
       {"empty file", WritePlain("zero.doc", ""), "is not a compound document"},
