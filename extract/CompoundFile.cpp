@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "platform/FileFacts.h"
 #include "platform/ReadOnlyFile.h"
 
 namespace tessaly::extract {
@@ -43,6 +44,9 @@ TCompoundFile::TCompoundFile(const std::string& path) : impl_(std::make_unique<T
   } catch (const std::exception& e) {
     throw TStorageError(e.what());
   }
+  // libgsf opens without O_NONBLOCK: a FIFO (or a device) under a document's
+  // name would block the caller for good, so only regular files go on.
+  if (!platform::FileExists(path)) throw TStorageError("'" + path + "' is not a compound document");
   TErrorHolder openError;
   impl_->input.reset(gsf_input_stdio_new(path.c_str(), &openError.error));
   if (!impl_->input) throw TStorageError("Cannot open file \"" + path + "\": " + openError.Text());
