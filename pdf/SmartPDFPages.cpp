@@ -1,12 +1,13 @@
 // The page operations of TSmartPDFDocument: page count, finding page n
 // through the sequential shortcut or a walk of the page tree, and the page
 // size from the inherited /MediaBox.
+#include "pdf/SmartPDFDocument.h"
+
 #include <cmath>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "pdf/SmartPDFDocument.h"
 #include "pdf/SmartPDFReader.h"
 #include "pdf/uPDFStructure.h"
 

@@ -4,7 +4,6 @@
 #include "pdf/SmartPDFReader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include "pdf/SmartPDFCrypt.h"
