@@ -50,7 +50,17 @@ std::size_t TFileSource::ReadAt(std::uint64_t offset, void* out, std::size_t cou
   auto* dst = static_cast<unsigned char*>(out);
   std::size_t done = 0;
   while (done < count && offset < size_) {
-    if (!windowValid_ || offset < windowStart_ || offset >= windowStart_ + windowLength_) {
+    const bool inWindow = windowValid_ && offset >= windowStart_ && offset < windowStart_ + windowLength_;
+    if (!inWindow && count - done >= kWindow) {
+      std::size_t n = 0;
+      try {
+        n = file_->ReadAt(offset, reinterpret_cast<char*>(dst) + done, count - done);
+      } catch (const std::system_error&) {
+      }
+      bytesRead_ += n;
+      return done + n;
+    }
+    if (!inWindow) {
       if (!LoadWindow(offset - offset % kWindow)) break;
       if (offset >= windowStart_ + windowLength_) break;  // the file shrank
     }

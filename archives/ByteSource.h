@@ -44,9 +44,11 @@ class TMemorySource : public TByteSource {
   std::size_t size_;
 };
 
-// A read-only open file. Reads go through one small aligned window, so the
-// readers' many small header reads cost one file read per window while a
-// seek over member data reads nothing. Closed by the destructor.
+// A read-only open file. Small reads go through one small aligned window, so
+// the readers' byte-sized header reads cost one file read per window, a seek
+// over member data reads nothing, and only the bytes around headers are
+// taken from the file. Reads of a window or more go to the file directly.
+// Closed by the destructor.
 class TFileSource : public TByteSource {
  public:
   // Opens `path` for reading; nothing when it cannot be opened or is not a
@@ -63,7 +65,9 @@ class TFileSource : public TByteSource {
   std::uint64_t BytesRead() const { return bytesRead_; }
 
  private:
-  static constexpr std::size_t kWindow = 4096;
+  // One header with its name fits; a larger window would mostly carry
+  // member data that is never looked at.
+  static constexpr std::size_t kWindow = 512;
   TFileSource(std::unique_ptr<platform::ReadOnlyFile> file, std::uint64_t size);
   bool LoadWindow(std::uint64_t start);
 
