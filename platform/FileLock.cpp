@@ -6,6 +6,8 @@
 #include "platform/FileLock.h"
 
 #include <cerrno>
+#include <csignal>
+#include <mutex>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -64,6 +66,24 @@ bool ProcessHasOpen(const std::string& pid, dev_t device, ino_t inode) {
   return false;
 }
 
+// Someone opening the file while the lease is held makes the kernel send
+// the holder SIGIO, whose default action ends the process. The lease lasts
+// microseconds, but that is no reason to risk the program: SIGIO is set to
+// be ignored when nobody handles it (the opener then waits for the release).
+void IgnoreLeaseBreakSignal() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    if (::sigaction(SIGIO, nullptr, &current) == 0 && current.sa_handler == SIG_DFL &&
+        !(current.sa_flags & SA_SIGINFO)) {
+      struct sigaction ignore {};
+      ignore.sa_handler = SIG_IGN;
+      sigemptyset(&ignore.sa_mask);
+      ::sigaction(SIGIO, &ignore, nullptr);
+    }
+  });
+}
+
 }  // namespace
 
 bool IsFileOpenInAnyProcess(const std::string& path) {
@@ -78,6 +98,7 @@ bool IsFileOpenInAnyProcess(const std::string& path) {
 }
 
 bool IsFileHeldOpen(const std::string& path) {
+  IgnoreLeaseBreakSignal();
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
   // Non-blocking, so that a file under someone else's lease fails at once

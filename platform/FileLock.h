@@ -9,7 +9,8 @@ namespace tessaly::platform {
 // (this one included), and true when it cannot be opened for reading at all.
 // Tries a write lease first (it can be taken only when nobody else has the
 // file open); where the file system or the caller's rights refuse leases it
-// looks through /proc/*/fd instead.
+// looks through /proc/*/fd instead. Sets SIGIO to be ignored when it has
+// its default action, since a lease break would otherwise end the process.
 bool IsFileHeldOpen(const std::string& path);
 
 // The /proc/*/fd look-up alone: true when some process that this user may

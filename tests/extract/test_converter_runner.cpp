@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <regex>
 #include <set>
@@ -288,6 +289,11 @@ TEST_F(ConverterRunnerTest, HeldOpenTest) {
   }
   EXPECT_FALSE(IsFileLocked(path));
   EXPECT_FALSE(platform::IsFileOpenInAnyProcess(Path("missing")));
+  // A lease break (someone opening the file during the test) must not end
+  // the program.
+  struct sigaction io {};
+  ASSERT_EQ(::sigaction(SIGIO, nullptr, &io), 0);
+  EXPECT_EQ(io.sa_handler, SIG_IGN);
 }
 
 }  // namespace
