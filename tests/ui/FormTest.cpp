@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTableView>
@@ -370,6 +371,48 @@ TEST_F(FormTest, EnterStartsAndStopsASearch) {
   EXPECT_EQ(form->StatusText(1), "Search Interrupted");
   EXPECT_TRUE(desktop->messages.empty());
   EXPECT_FALSE(form->Timer1().isActive());
+}
+
+TEST_F(FormTest, EnterInEachSearchControlStartsASearch) {
+  TempFolder tree;
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  const std::vector<std::pair<const char*, QWidget*>> controls{
+      {"fileNames", Edit("fileNames")},
+      {"Contains", Edit("Contains")},
+      {"fileTypes", Combo("fileTypes")->lineEdit()},
+      {"dirNames", Edit("dirNames")},
+      {"optIncDirs", Check("optIncDirs")},
+      {"optAllFiles", Check("optAllFiles")},
+  };
+  for (const auto& [name, control] : controls) {
+    QTest::keyClick(control, Qt::Key_Enter);
+    EXPECT_TRUE(form->SearchRunning()) << name;
+    form->cmdSearchClick();  // stop it again
+    ASSERT_FALSE(form->SearchRunning()) << name;
+  }
+}
+
+TEST_F(FormTest, TabOrderFollowsThePanel) {
+  const std::vector<QString> expected{
+      "fileNames",    "fileTypes",    "Contains",     "typecombo",    "dirNames",     "cmdSearch",
+      "cmdReport",    "optIncDirs",   "opComp",       "optFormatZip", "optFormatRar", "optFormatCab",
+      "optFormatAce", "optFormatArj", "optFormatArc", "optFormatLzh", "optFormatTar", "optFormatSFX",
+      "searchpdfs",   "fuzzyCheckBox", "Regulars",    "suiCheckBox5", "cmdFolder"};
+  std::vector<QString> seen;
+  QWidget* w = Edit("fileNames");
+  for (int i = 0; i < 500 && seen.size() < expected.size(); ++i, w = w->nextInFocusChain()) {
+    const bool listed = std::find(expected.begin(), expected.end(), w->objectName()) != expected.end();
+    if (listed && (seen.empty() || seen.back() != w->objectName())) seen.push_back(w->objectName());
+  }
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(FormTest, MouseMovesOverTheWindowAreKept) {
+  const QPoint at(40, 30);
+  QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(form->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(form.get(), &move);
+  EXPECT_EQ(form->LastMousePos(), form->mapToGlobal(at));
 }
 
 TEST_F(FormTest, StopThatCrossesTheEndShowsNoMissingFolders) {
