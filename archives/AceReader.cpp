@@ -12,7 +12,10 @@ constexpr char kSignature[7] = {'*', '*', 'A', 'C', 'E', '*', '*'};
 constexpr std::uint8_t kFileBlock = 1;
 constexpr std::uint16_t kDirectoryAttribute = 0x10;
 constexpr std::uint16_t kEndOfWalkNameSize = 0xFFFF;
-constexpr std::size_t kFixedSize = 37;  // offsets 0 to 36 of a file block
+// Attributes (4) at 19, CRC-32 (4), technical data (4) and 2 reserved bytes
+// put the name size at 33 and the name at 35.
+constexpr std::size_t kNameSizeAt = 33;
+constexpr std::size_t kFixedSize = 35;
 
 }  // namespace
 
@@ -34,7 +37,7 @@ void ReadAceMembers(const engine::SearchCriteria& criteria, TByteSource& source,
     const std::uint32_t packed = Le32(h + 7);
     const std::uint32_t size = Le32(h + 11);
     const std::uint16_t attributes = Le16(h + 19);
-    const std::uint16_t nameSize = Le16(h + 35);
+    const std::uint16_t nameSize = Le16(h + kNameSizeAt);
     if (nameSize == kEndOfWalkNameSize) return;
     // A name size of 0x8000 or more reads as negative: an empty name.
     const std::size_t length = nameSize >= 0x8000 ? 0 : nameSize;

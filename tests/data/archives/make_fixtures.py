@@ -94,21 +94,21 @@ put("rar5.rar", b"Rar!\x1a\x07\x01\x00" + b"\0" * 32)
 
 def ace_block(btype, flags, body, data=b""):
     head = struct.pack("<BH", btype, flags) + body
-    crc = binascii.crc32(head) & 0xFFFF
+    crc = (binascii.crc32(head) ^ 0xFFFFFFFF) & 0xFFFF  # ACE keeps the CRC-32 register uninverted
     return struct.pack("<HH", crc, len(head)) + head + data
 
 
 def ace_file(name, data=b"", attr=0x20, size=None):
     size = len(data) if size is None else size
-    # packed, original, time, attributes, CRC-32, technical data, reserved
-    body = struct.pack("<IIIIIHHHH", len(data), size, 0, attr, 0, 0, 0, 0, 0) + struct.pack("<H", len(name)) + name
+    # packed, original, time, attributes, CRC-32, technical data (4), reserved
+    body = struct.pack("<IIIIIHHH", len(data), size, 0, attr, 0, 0, 0, 0) + struct.pack("<H", len(name)) + name
     return ace_block(1, 0, body, data)
 
 
 ace_main = ace_block(0, 0, b"**ACE**" + struct.pack("<BBBBBI", 20, 20, 2, 0, 0, 0) + b"\0" * 8 + b"\0" * 8)
 ace_rr = ace_block(2, 0, struct.pack("<I", 16) + b"AC" + b"\0" * 20, b"r" * 16)
 put("tree.ace", ace_main + ace_file(b"docs", attr=0x10) + ace_file(b"docs\\a.txt", b"hello")
-    + ace_file(b"docs\\b.txt", b"", size=1001) + ace_rr)
+    + ace_file(b"docs\\b.txt", b"z", size=1001) + ace_rr)
 
 # ---- ARJ with the 30-byte first headers of old versions ----------------
 
