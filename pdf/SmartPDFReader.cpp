@@ -331,9 +331,14 @@ bool TSmartPDFReader::ReadXRefStream(std::int64_t dictOffset, std::int64_t& prev
     std::int64_t length = static_cast<std::int64_t>(window.size());
     if (const TPDFNumeric* len = AsNumber(dict->GetValue("Length"))) length = len->Int64Value();
     length = std::clamp<std::int64_t>(length, 0, kMaxXRefStreamData);
+    // The stream gets the dictionary's filter entries (the same objects)
+    // rather than the dictionary itself, so its data can be let go once
+    // decoded without touching the trailer list.
     TPDFStream* stream = store_.NewStream(source_.Read(dictOffset + static_cast<std::int64_t>(dataStart), length));
-    stream->SetDictionary(dict);
+    for (const char* key : {"Filter", "DecodeParms", "DP"})
+      if (TPDFObject* v = dict->GetValue(key)) stream->Dictionary()->SetValue(key, v);
     const std::string data = stream->DecodedStream();
+    stream->SetStream({});
 
     std::size_t pos = 0;
     const auto fits = [&](int w) { return pos + static_cast<std::size_t>(w) <= data.size(); };
@@ -462,7 +467,19 @@ std::string TSmartPDFReader::GetObjectFromStream(std::int64_t s, std::int64_t n,
       crypt_->DecryptObject(stream, static_cast<std::int32_t>(s), 0);
     stream->SetStream(stream->DecodedStream());
     stream->Dictionary()->RemoveKey("Filter");
+    // Decoded object streams stay for the life of the link, up to a budget:
+    // past it the oldest ones give their data back (and are decoded again
+    // when asked for), so crafted files of many large streams stay bounded.
+    cachedBytes_ += stream->Stream().size();
+    while (cachedBytes_ > kMaxCachedObjectStreamBytes && !cacheOrder_.empty()) {
+      auto old = objectStreams_.find(cacheOrder_.front());
+      cacheOrder_.pop_front();
+      cachedBytes_ -= old->second.stream->Stream().size();
+      old->second.stream->SetStream({});
+      objectStreams_.erase(old);
+    }
     it = objectStreams_.emplace(s, ReadObjectStreamHeader(stream)).first;
+    cacheOrder_.push_back(s);
   }
 
   const TObjectStream& os = it->second;

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,6 +48,9 @@ class TSmartPDFReader {
   // are a few bytes per object; the cap keeps a bogus /Length from pulling
   // a whole large file into memory.
   static constexpr std::int64_t kMaxXRefStreamData = 64 << 20;
+  // Decoded object streams kept at most this large in all (each one is at
+  // most the decoder's output cap).
+  static constexpr std::uint64_t kMaxCachedObjectStreamBytes = 256u << 20;
   // Nested fetches (an object whose /Length is a reference, an object in an
   // object stream) go at most this deep; legal files need two levels.
   static constexpr int kMaxFetchDepth = 16;
@@ -142,6 +146,8 @@ class TSmartPDFReader {
     std::int64_t first = 0;
   };
   std::unordered_map<std::int64_t, TObjectStream> objectStreams_;
+  std::deque<std::int64_t> cacheOrder_;  // oldest first
+  std::uint64_t cachedBytes_ = 0;
   // Objects being fetched right now, so a self-referring /Length or an
   // object stream stored in itself ends.
   std::unordered_set<std::int64_t> fetching_;
