@@ -7,7 +7,7 @@
 # same run.
 #   bash bench/rtf/run.sh [BUILD_DIR] [SIZE_MB]   (built with -DTESSALY_BENCH=ON)
 set -euo pipefail
-build=${1:-build-bench}
+build=$(realpath -m "${1:-build-bench}")
 size_mb=${2:-10}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 command -v unrtf >/dev/null || { echo "unrtf is missing: apt-get install unrtf" >&2; exit 1; }
@@ -61,11 +61,12 @@ open(path, "w").write("".join(parts))
 PY
 echo "file: $(du -k "$file" | cut -f1) KB"
 cat "$file" > /dev/null   # into the page cache
+cd "$work"                # unrtf writes the pictures it meets into the current folder
 "$build/bin/bench_rtf" "$file" 3
 for run in 1 2 3; do
   /usr/bin/time -f "ravelt:        %e s, %M KB" "$build/bin/ravelt" "$file" > "$work/ravelt.txt"
 done
-# unrtf takes minutes on this file: one run.
+# unrtf takes minutes on this file (it grows worse than linearly): one run.
 /usr/bin/time -o "$work/unrtf.time" -f "unrtf --text:  %e s, %M KB" unrtf --text "$file" > "$work/unrtf.txt" 2>/dev/null || true
 cat "$work/unrtf.time"
 echo "text: ravelt $(wc -c < "$work/ravelt.txt") bytes, unrtf $(wc -c < "$work/unrtf.txt") bytes"
