@@ -48,10 +48,10 @@ const RealFile kRealFiles[] = {
      "\r\n"
      "See the site for more.\r\n"},
     // LibreOffice: \uN with \'hh fallbacks, \listtext labels (the heading's
-    // empty numbering is a lone tab), list and style tables, footers and
-    // bookmarks to leave out.
+    // empty numbering, a lone tab, shows nothing), list and style tables,
+    // footers and bookmarks to leave out.
     {"libreoffice-sample.rtf",
-     "\tGrüße aus Köln\r\n"
+     "Grüße aus Köln\r\n"
      "Plain paragraph with 100% of “quoted” words — and an en–dash.\r\n"
      "Second paragraph: Ελληνικά, Русский, 日本語 and the euro €.\r\n"
      "•\tFirst item\r\n"

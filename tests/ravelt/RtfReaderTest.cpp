@@ -98,6 +98,8 @@ const TextCase kTextCases[] = {
      "See here and 7.\r\n"},
     // List labels (\listtext, \pntext) are shown; the \*\pn description is not.
     {R"({\rtf1 {\listtext 1.\tab}One\par{\*\pn\pnlvlblt{\pntxtb X}}{\pntext 2.\tab}Two\par})", "1.\tOne\r\n2.\tTwo\r\n"},
+    // A label of blanks only shows nothing; a real one waits for the pending break.
+    {R"({\rtf1 {\listtext\tab}Heading\par{\listtext\pard\plain {\b 2.}\tab}Item\par})", "Heading\r\n2.\tItem\r\n"},
     // Footnotes follow the body text.
     {R"({\rtf1 a{\footnote Note one.\par}b\par c\par})", "ab\r\nc\r\nNote one.\r\n"},
     // A text box: the shape's \shptxt is shown, its properties and result are not.

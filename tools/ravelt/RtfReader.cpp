@@ -12,7 +12,7 @@ namespace tessaly::ravelt {
 namespace {
 
 enum class Kw : std::uint8_t {
-  kSkipDest, kFontTable, kShapeInst, kShapeText, kFootnote, kTextDest,
+  kSkipDest, kFontTable, kShapeInst, kShapeText, kFootnote, kTextDest, kListLabel,
   kPar, kBreak, kTab, kCell, kRow, kNestCell, kNestRow,
   kChar,  // a special character: its text is in the table
   kNothing,
@@ -61,8 +61,8 @@ std::vector<Keyword> MakeKeywords() {
       {"shptxt", Kw::kShapeText},
       {"footnote", Kw::kFootnote},
       // Destinations whose text is shown even behind "\*".
-      {"field", Kw::kTextDest}, {"fldrslt", Kw::kTextDest}, {"listtext", Kw::kTextDest},
-      {"pntext", Kw::kTextDest}, {"result", Kw::kTextDest},
+      {"field", Kw::kTextDest}, {"fldrslt", Kw::kTextDest}, {"listtext", Kw::kListLabel},
+      {"pntext", Kw::kListLabel}, {"result", Kw::kTextDest},
       {"par", Kw::kPar}, {"sect", Kw::kPar},
       {"line", Kw::kBreak}, {"page", Kw::kBreak}, {"column", Kw::kBreak},
       {"tab", Kw::kTab}, {"cell", Kw::kCell}, {"row", Kw::kRow},
@@ -113,6 +113,7 @@ constexpr long long kParamLimit = 1LL << 40;  // digits beyond this only clamp
 TRtfReader::TRtfReader() {
   body_.out = &text_;
   notes_.out = &notes_text_;
+  label_.out = &labelText_;
 }
 
 TRtfReader::Status TRtfReader::Feed(const unsigned char* data, std::size_t length) {
@@ -288,13 +289,28 @@ void TRtfReader::CloseGroup() {
   ignorable_ = false;
   fallbackLeft_ = 0;
   --depth_;
+  const bool wasLabel = state_.listLabel;
   if (overflowDepth_ > 0) {
     --overflowDepth_;
   } else if (!stack_.empty()) {
     state_ = stack_.back();
     stack_.pop_back();
   }
+  if (wasLabel && !state_.listLabel) EndListLabel();
   if (depth_ == 0) status_ = Status::kDone;
+}
+
+void TRtfReader::EndListLabel() {
+  // A label of blanks and tabs only (an outline level without numbering)
+  // shows nothing, so it is dropped rather than indenting the line.
+  const bool visible = labelText_.find_first_not_of(" \t") != std::string::npos;
+  if (visible && Visible()) {
+    Sink& sink = CurrentSink();
+    if (Prepare(sink)) sink.out->append(labelText_);
+  }
+  labelText_.clear();
+  label_.pendingBreaks = label_.pendingTabs = 0;
+  label_.lineHasText = false;
 }
 
 void TRtfReader::ControlWord() {
@@ -331,7 +347,8 @@ void TRtfReader::ControlWord() {
   if (wasIgnorable) {
     const bool destination = keyword != nullptr &&
         (keyword->kind == Kw::kSkipDest || keyword->kind == Kw::kFontTable || keyword->kind == Kw::kShapeInst ||
-         keyword->kind == Kw::kShapeText || keyword->kind == Kw::kFootnote || keyword->kind == Kw::kTextDest);
+         keyword->kind == Kw::kShapeText || keyword->kind == Kw::kFootnote || keyword->kind == Kw::kTextDest ||
+         keyword->kind == Kw::kListLabel);
     if (!destination) {
       state_.destination = Destination::kSkip;
       return;
@@ -375,6 +392,13 @@ void TRtfReader::ControlWord() {
     case Kw::kFontTable: state_.destination = Destination::kFontTable; break;
     case Kw::kShapeInst: state_.destination = Destination::kShapeInst; break;
     case Kw::kFootnote: state_.footnote = true; break;
+    case Kw::kListLabel:
+      if (!state_.listLabel) {
+        FlushDecoder();
+        state_.listLabel = true;
+        labelText_.clear();
+      }
+      break;
     case Kw::kShapeText: case Kw::kTextDest: case Kw::kNothing: break;
     case Kw::kPar: ParagraphBreak(); break;
     case Kw::kBreak: ParagraphBreak(); break;
@@ -546,6 +570,11 @@ void TRtfReader::FlushDecoder() {
 
 bool TRtfReader::Prepare(Sink& sink) {
   if (text_.size() + notes_text_.size() >= kMaxTextBytes) return false;
+  if (&sink == &label_) {
+    // Labels are short; breaks inside one are not lines of the document.
+    sink.pendingBreaks = sink.pendingTabs = 0;
+    return labelText_.size() < kMaxLabelBytes;
+  }
   if (highSurrogate_ != 0) {
     // A high surrogate that no low one followed.
     highSurrogate_ = 0;

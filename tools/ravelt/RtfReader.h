@@ -4,7 +4,8 @@
 // control word or escape may be split between chunks) and appends UTF-8 text
 // to a string: the visible text in reading order, CR LF after each paragraph
 // (`\par`, `\sect`, `\line`, `\page`, `\row`), TAB between table cells
-// (`\cell`) and for `\tab`. Footnotes follow the body text. Left out: the
+// (`\cell`) and for `\tab`. List labels (`\listtext`, `\pntext`) are shown
+// unless they hold only blanks. Footnotes follow the body text. Left out: the
 // font, colour, style and list tables, document information, pictures and
 // object data, headers and footers, field instructions (field results stay),
 // hidden text (`\v`), and every `\*` destination not known to carry text.
@@ -34,6 +35,7 @@ class TRtfReader {
   static constexpr std::size_t kMaxFonts = 4096;
   static constexpr std::size_t kMaxTextBytes = std::size_t{256} << 20;
   static constexpr std::size_t kMaxWordLength = 32;  // longer words are unknown
+  static constexpr std::size_t kMaxLabelBytes = 1024;  // of one list label
 
   enum class Status {
     kReading,      // more input is welcome
@@ -67,6 +69,7 @@ class TRtfReader {
   struct GroupState {
     Destination destination = Destination::kText;
     bool footnote = false;  // text goes to the footnote text
+    bool listLabel = false; // text goes to the list label (\listtext, \pntext)
     bool hidden = false;    // \v
     bool inTable = false;   // \intbl: the paragraph is inside a table cell
     std::uint8_t unicodeSkip = 1;  // \uc
@@ -102,7 +105,8 @@ class TRtfReader {
   void Tab();
   void FlushDecoder();
   bool Visible() const { return state_.destination == Destination::kText && !state_.hidden; }
-  Sink& CurrentSink() { return state_.footnote ? notes_ : body_; }
+  Sink& CurrentSink() { return state_.listLabel ? label_ : state_.footnote ? notes_ : body_; }
+  void EndListLabel();
   // Writes the separators waiting in `sink` before new text; false when
   // the text has reached kMaxTextBytes.
   bool Prepare(Sink& sink);
@@ -138,8 +142,8 @@ class TRtfReader {
   std::unordered_map<long, int> fontCodePages_;
   TCodePageDecoder decoder_;
 
-  std::string text_, notes_text_;
-  Sink body_, notes_;
+  std::string text_, notes_text_, labelText_;
+  Sink body_, notes_, label_;
   std::size_t textBytes_ = 0;
 };
 
