@@ -97,11 +97,13 @@ bool ConverterOutputContains(SearchContext& context, ConverterKind kind, const s
   const SearchCriteria& c = context.criteria;
   std::string output;
   try {
-    output = extract::GetConsoleOuput(extract::CaptureCommandLine(kind, path));
+    output = extract::GetConsoleOuput(extract::CaptureCommandLine(kind, path), extract::kCaptureTimeout,
+                                      &context.stopRequested);
   } catch (const extract::ConverterStartError&) {
     NoteMissing(kind);
     return false;
   }
+  if (context.Stopped()) return false;
   return OutputContains(std::move(output), c.containsText, c.caseSensitive);
 }
 

@@ -176,7 +176,8 @@ std::string NormaliseCapturedText(const char* data, std::size_t size) {
   return text;
 }
 
-std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout) {
+std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout,
+                            const std::atomic<bool>* stop) {
   const std::string commandText = commandLine.Text();
   std::string workFolder;
   try {
@@ -192,7 +193,7 @@ std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::millise
   const std::vector<std::string> args = ResolvedArgs(commandLine);
   const std::string program = commandLine.args.empty() ? std::string() : commandLine.args[0];
   if (args.empty() || args[0].empty()) throw ConverterStartError(StartFailedText(commandText), program);
-  if (!platform::RunCapturing(args, workingFolder, capture.fd(), timeout))
+  if (!platform::RunCapturing(args, workingFolder, capture.fd(), timeout, stop))
     throw ConverterStartError(StartFailedText(commandText), program);
 
   const std::string bytes = capture.ReadAll();

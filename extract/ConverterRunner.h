@@ -8,6 +8,7 @@
 // output file exists and is no longer held open.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -61,10 +62,13 @@ extern const char* const kPlaceholderLine;
 // followed by CR LF (empty output gives the empty text). A run that takes
 // longer than `timeout` is ended and what it printed so far is returned.
 // The capture file "tmp<n>.<m>" is made exclusively in the work folder and
-// removed afterwards unless still held open. Raises ConverterError when the
-// work folder or the capture file cannot be made, ConverterStartError when
-// the program cannot be found or started.
-std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout = kCaptureTimeout);
+// removed afterwards unless still held open. A run is also ended as soon as
+// `stop` (when given) becomes true, so a stopped search need not wait for a
+// slow converter. Raises ConverterError when the work folder or the capture
+// file cannot be made, ConverterStartError when the program cannot be found
+// or started.
+std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout = kCaptureTimeout,
+                            const std::atomic<bool>* stop = nullptr);
 
 // A converter started by StartConverter, for telling when it has ended.
 struct ConverterProcess {

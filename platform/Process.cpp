@@ -71,8 +71,12 @@ class FileActions {
   posix_spawn_file_actions_t actions_;
 };
 
+// How often a wait looks at its stop flag.
+constexpr std::chrono::milliseconds kStopCheck{50};
+
 // Waits up to `timeout` for `pid` to end; true with its status when it did.
-bool WaitFor(pid_t pid, std::chrono::milliseconds timeout, int& status) {
+// False also once `stop` is set.
+bool WaitFor(pid_t pid, std::chrono::milliseconds timeout, int& status, const std::atomic<bool>* stop = nullptr) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
   for (;;) {
@@ -81,8 +85,9 @@ bool WaitFor(pid_t pid, std::chrono::milliseconds timeout, int& status) {
       if (pidfd >= 0) ::close(pidfd);
       return true;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || (stop && stop->load())) break;
+    if (stop) left = std::min(left, kStopCheck);
     if (pidfd >= 0) {
       // The pidfd becomes readable when the process ends.
       pollfd p{pidfd, POLLIN, 0};
@@ -137,7 +142,8 @@ std::string FindProgram(const std::string& name) {
 }
 
 std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, const std::string& workingFolder,
-                                        int outputFd, std::chrono::milliseconds timeout) {
+                                        int outputFd, std::chrono::milliseconds timeout,
+                                        const std::atomic<bool>* stop) {
   if (argv.empty()) {
     errno = EINVAL;
     return std::nullopt;
@@ -160,7 +166,7 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
 
   CapturedRun run;
   int status = 0;
-  if (!WaitFor(pid, timeout, status)) {
+  if (!WaitFor(pid, timeout, status, stop)) {
     run.timedOut = true;
     ::kill(-pid, SIGTERM);
     if (!WaitFor(pid, kKillGrace, status)) {
@@ -169,8 +175,13 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
       }
     }
   }
-  // Helpers the converter left in its group end with it.
-  if (run.timedOut) ::kill(-pid, SIGKILL);
+  if (run.timedOut) {
+    // Helpers the converter left in its group end with it. Waiting until
+    // the group is gone lets the caller find the capture file released.
+    ::kill(-pid, SIGKILL);
+    const auto deadline = std::chrono::steady_clock::now() + kKillGrace;
+    while (::kill(-pid, 0) == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(kPollStep);
+  }
   run.exitStatus = DecodeStatus(status);
   return run;
 }

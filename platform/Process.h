@@ -24,18 +24,19 @@ std::string ExecutableFolder();
 std::string FindProgram(const std::string& name);
 
 struct CapturedRun {
-  bool timedOut = false;  // the run was ended after the time-out
+  bool timedOut = false;  // the run was ended after the time-out or a stop
   int exitStatus = -1;    // exit code, or 128 + signal number
 };
 
 // Runs `argv` (argv[0] the program's path) in `workingFolder` with standard
 // input from /dev/null and standard output and standard error both on
 // `outputFd`, in a process group of its own, with no other descriptor
-// inherited, and waits for it to end. After `timeout` the group gets
-// SIGTERM, one second later SIGKILL. Nothing when the process could not be
-// started (errno is set).
+// inherited, and waits for it to end. After `timeout`, or as soon as
+// `stop` (when given) becomes true, the group gets SIGTERM, one second later
+// SIGKILL. Nothing when the process could not be started (errno is set).
 std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, const std::string& workingFolder,
-                                        int outputFd, std::chrono::milliseconds timeout);
+                                        int outputFd, std::chrono::milliseconds timeout,
+                                        const std::atomic<bool>* stop = nullptr);
 
 // Becomes true once a detached child has ended and was reaped.
 using EndFlag = std::shared_ptr<const std::atomic<bool>>;

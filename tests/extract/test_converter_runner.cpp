@@ -169,6 +169,14 @@ TEST_F(ConverterRunnerTest, RunPastTheTimeOutIsEnded) {
   EXPECT_TRUE(WorkFiles().empty());
 }
 
+TEST_F(ConverterRunnerTest, StopEndsARun) {
+  const std::string program = Script("conv", "trap '' TERM; sleep 600; echo late");
+  const std::atomic<bool> stop{true};
+  const std::string text = GetConsoleOuput(Command(program, "a.doc"), kCaptureTimeout, &stop);
+  EXPECT_EQ(text.find("late"), std::string::npos);
+  EXPECT_TRUE(WorkFiles().empty());
+}
+
 // A scripted time-out: runs out on poll `limit` of each arming (never when
 // `limit` is 0), and calls `onPoll` with the arming's number and the poll's.
 class ScriptedTimeout : public ConversionTimeout {
