@@ -52,7 +52,12 @@ void TForm1::cmdSearchClick() {
 
 void TForm1::StartSearch() {
   ReapEndedThreads();
-  if (current_) ended_.push_back(std::move(current_));
+  if (current_) {
+    // The last search's calls still queued (its end steps) must not reach
+    // the new one.
+    current_->host->Discard();
+    ended_.push_back(std::move(current_));
+  }
 
   searchRunning_ = true;
   cmdSearch_->setText(QStringLiteral("&Stop Search"));
