@@ -31,13 +31,14 @@ double TokenValue(const std::string& token, bool hasPoint) {
   return TryStrToInt64(token, whole) ? static_cast<double>(whole) : 0.0;
 }
 
-// A reference number: truncated toward zero, then the low 32 bits.
+// A reference number: truncated toward zero. A value outside 32 bits names
+// no object and reads as 0, as such a token always has; keeping its low 32
+// bits would turn "4294967297 0 R" into a reference to object 1.
 std::int32_t RefNumber(double value) {
   if (!std::isfinite(value)) return 0;
   const double t = std::trunc(value);
-  if (t >= 9223372036854775808.0 || t < -9223372036854775808.0) return 0;
-  return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(t))));
+  if (t > 2147483647.0 || t < -2147483648.0) return 0;
+  return static_cast<std::int32_t>(t);
 }
 
 }  // namespace

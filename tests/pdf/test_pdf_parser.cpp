@@ -123,6 +123,26 @@ TEST(PDFParser, ReferenceNumbers) {
   ASSERT_NE(number, nullptr);
   EXPECT_EQ(number->Value(), 4294967292.0);
   EXPECT_EQ(number->IntValue(), -4);  // a permission word's 32 bits
+
+  // Object and generation numbers beyond 32 bits name no object: they read
+  // as 0, never as their low 32 bits (which would name object 1 here).
+  struct Case {
+    std::string text;
+    std::int32_t objNum;
+    std::int32_t genNum;
+  };
+  const Case cases[] = {
+      {"4294967297 0 R", 0, 0},
+      {"2147483648 0 R", 0, 0},
+      {"2147483647 4294967298 R", 2147483647, 0},
+      {"7 65535 R", 7, 65535},
+  };
+  for (const Case& c : cases) {
+    auto* r = PDFAs<TPDFIndRef>(store.ParseObject(c.text));
+    ASSERT_NE(r, nullptr) << c.text;
+    EXPECT_EQ(r->ObjNum(), c.objNum) << c.text;
+    EXPECT_EQ(r->GenNum(), c.genNum) << c.text;
+  }
 }
 
 TEST(PDFParser, LiteralStrings) {
