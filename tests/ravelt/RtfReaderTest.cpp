@@ -188,6 +188,20 @@ TEST(RtfReaderTest, ManyFontsAndCodePagesStayBounded) {
   EXPECT_EQ(r.text, "\xD0\x9F\xC3\xA9\r\n");
 }
 
+TEST(RtfReaderTest, LongListLabelIsCut) {
+  // A list label longer than kMaxLabelBytes keeps its first bytes, cut
+  // between characters, the same way however the input is chunked.
+  const std::string rtf = "{\\rtf1 {\\listtext \\'e9" + std::string(3000, 'x') + "}Item}";
+  const std::string expected = "\xC3\xA9" + std::string(TRtfReader::kMaxLabelBytes - 2, 'x') + "Item\r\n";
+  EXPECT_EQ(Interpret(rtf).text, expected);
+  EXPECT_EQ(Interpret(rtf, 1).text, expected);
+  EXPECT_EQ(Interpret(rtf, 100).text, expected);
+  // Cut so that no UTF-8 sequence is split.
+  const std::string odd = "x" + std::string(1500, '\xE9');  // raw 1252 bytes, two UTF-8 bytes each
+  const Interpreted cut = Interpret("{\\rtf1 {\\listtext " + odd + "}Item}");
+  EXPECT_EQ(cut.text, "x" + [] { std::string s; for (int i = 0; i < 511; ++i) s += "\xC3\xA9"; return s; }() + "Item\r\n");
+}
+
 TEST(RtfReaderTest, FeedAfterEndIsIgnored) {
   TRtfReader reader;
   const std::string first = "{\\rtf1 a}";

@@ -106,6 +106,18 @@ int HexValue(unsigned char c) {
 bool IsSpecial(unsigned char c) { return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n'; }
 
 constexpr const char* kReplacement = "\xEF\xBF\xBD";
+
+// Cuts `text` to at most `limit` bytes without splitting a UTF-8 sequence.
+// The limits are checked before each run of text is added, so a text may
+// pass its limit by one run; cutting at the end gives the same result
+// however the input was chunked.
+void CutAtCharacter(std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return;
+  std::size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  text.resize(cut);
+}
+
 constexpr long long kParamLimit = 1LL << 40;  // digits beyond this only clamp
 
 }  // namespace
@@ -133,6 +145,7 @@ TRtfReader::Status TRtfReader::Finish() {
   EndSink(notes_);
   text_ += notes_text_;
   notes_text_.clear();
+  CutAtCharacter(text_, kMaxTextBytes);
   return status_;
 }
 
@@ -301,6 +314,7 @@ void TRtfReader::CloseGroup() {
 }
 
 void TRtfReader::EndListLabel() {
+  CutAtCharacter(labelText_, kMaxLabelBytes);
   // A label of blanks and tabs only (an outline level without numbering)
   // shows nothing, so it is dropped rather than indenting the line.
   const bool visible = labelText_.find_first_not_of(" \t") != std::string::npos;
@@ -573,7 +587,7 @@ bool TRtfReader::Prepare(Sink& sink) {
   if (&sink == &label_) {
     // Labels are short; breaks inside one are not lines of the document.
     sink.pendingBreaks = sink.pendingTabs = 0;
-    return labelText_.size() < kMaxLabelBytes;
+    return labelText_.size() <= kMaxLabelBytes;
   }
   if (highSurrogate_ != 0) {
     // A high surrogate that no low one followed.
