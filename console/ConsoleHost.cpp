@@ -59,6 +59,13 @@ void ConsoleHost::ReportMissingFolders(const std::string& text) {
   std::fflush(err_);
 }
 
+void ConsoleHost::ReportMissingConverters(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ClearStatusLine();
+  std::fprintf(err_, "%s%s", text.c_str(), (!text.empty() && text.back() != '\n') ? "\n" : "");
+  std::fflush(err_);
+}
+
 void ConsoleHost::ArmConversionTimeout() {
   deadline_.store(NowMs() + conversionTimeout.count());
   armed_.store(true);

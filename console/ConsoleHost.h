@@ -23,6 +23,7 @@ class ConsoleHost : public engine::SearchHost {
   void RowCountChanged(std::size_t) override {}
   void SearchFinished(std::size_t count) override;
   void ReportMissingFolders(const std::string& text) override;
+  void ReportMissingConverters(const std::string& text) override;
   void SearchEnded() override {}
 
   void ArmConversionTimeout() override;

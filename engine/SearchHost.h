@@ -26,6 +26,10 @@ class SearchHost {
   virtual void SearchFinished(std::size_t count) = 0;
   // Location entries that are not folders, each followed by LF CR.
   virtual void ReportMissingFolders(const std::string& text) = 0;
+  // Converter programs that could not be started, one line each; the
+  // documents they read went unsearched. Called at the end of a search that
+  // was not stopped, before SearchEnded. A host may leave it unshown.
+  virtual void ReportMissingConverters(const std::string& text) { (void)text; }
   // The elapsed-time clock stops (last step of a search).
   virtual void SearchEnded() = 0;
 

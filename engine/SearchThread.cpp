@@ -2,6 +2,7 @@
 #include "engine/SearchThread.h"
 
 #include "engine/FolderWalk.h"
+#include "engine/MissingConverters.h"
 #include "platform/FileFacts.h"
 
 namespace tessaly::engine {
@@ -26,6 +27,7 @@ void TSearchThread::Join() {
 void TSearchThread::Execute() {
   SearchContext context{criteria_, store_, host_, stopRequested_, dispatchArchive_};
   std::string missingFolders;
+  ClearMissingConverters();
   try {
     host_.SearchStarted();
     host_.ShowStatus(0, "Status: ");
@@ -43,9 +45,12 @@ void TSearchThread::Execute() {
     // still do, the search ends orderly with what it found.
   }
   if (!context.Stopped()) {
+    // The search thread's last steps; from a stop on it tells the host nothing.
     host_.StopConversionTimeout();
     host_.SearchFinished(store_.Count());
     if (!missingFolders.empty()) host_.ReportMissingFolders(missingFolders);
+    const std::string missingConverters = TakeMissingConvertersMessage();
+    if (!missingConverters.empty()) host_.ReportMissingConverters(missingConverters);
     host_.SearchEnded();
   }
   finished_.store(true);

@@ -20,7 +20,7 @@ struct RunResult {
 };
 
 // Runs tessaly with the arguments (no shell), capturing both streams.
-RunResult Tessaly(const std::vector<std::string>& args) {
+RunResult Tessaly(const std::vector<std::string>& args, const char* path = nullptr) {
   const fs::path dir = fs::temp_directory_path() / ("tessaly-run-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const std::string outFile = (dir / "out").string(), errFile = (dir / "err").string();
@@ -28,6 +28,7 @@ RunResult Tessaly(const std::vector<std::string>& args) {
   if (pid == 0) {
     std::freopen(outFile.c_str(), "w", stdout);
     std::freopen(errFile.c_str(), "w", stderr);
+    if (path) ::setenv("PATH", path, 1);
     std::vector<char*> argv;
     std::string exe = std::string(TESSALY_BIN_DIR) + "/tessaly";
     argv.push_back(exe.data());
@@ -129,10 +130,22 @@ TEST_F(ConsoleSearch, UsageErrors) {
     RunResult r = Tessaly(c.args);
     EXPECT_EQ(r.status, 2) << c.message;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    if (c.message != "cannot write the report")
+    if (c.message != "cannot write the report") {
       EXPECT_NE(r.err.find("usage: tessaly"), std::string::npos) << r.err;
+    }
     EXPECT_EQ(r.out, "");
   }
+}
+
+TEST_F(ConsoleSearch, ConvertersThatCannotStartAreNamedAtTheEnd) {
+  std::ofstream(root_ / "docs" / "letter.doc") << "not really a word file";
+  RunResult r = Tessaly(
+      {"--search", "-l", (root_ / "docs").string(), "-t", "DOC", "-c", "hello", "--no-folders", "--rows"},
+      "/nonexistent");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("catdoc"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("DOC"), std::string::npos) << r.err;
 }
 
 TEST(ConsoleHelp, HelpAndVersionExitZero) {

@@ -248,12 +248,18 @@ TEST_F(ConverterRunnerTest, PdfConverterThatWritesAndEndsKeepsItsText) {
   EXPECT_EQ(Read(out), "converted\n");
 }
 
+// Writes its output, then keeps it open until the release file appears. It
+// also ends when the test's folder is gone, so no converter outlives its test.
+constexpr const char* kHoldingConverter =
+    "exec 3>\"$2\"; echo converted >&3; "
+    "while [ ! -e \"$3\" ] && [ -d \"$(dirname \"$3\")\" ]; do sleep 0.01; done";
+
 TEST_F(ConverterRunnerTest, WaitEndsWhenTheConverterReleasesItsFile) {
   const std::string out = NewPdfTextFile();
   const std::string release = Path("release");
   // Writes its output, then keeps it open until told to let go.
   const std::string program =
-      Script("pdfconv", "exec 3>\"$2\"; echo converted >&3; while [ ! -e \"$3\" ]; do sleep 0.01; done");
+      Script("pdfconv", kHoldingConverter);
   CommandLine line;
   line.Add(program).Add("a.pdf", true).Add(out, true).Add(release, true);
   ASSERT_TRUE(StartConverter(line));
@@ -278,7 +284,7 @@ TEST_F(ConverterRunnerTest, WaitForAFileHeldTooLongEndsAtTheTimeOut) {
   const std::string out = NewPdfTextFile();
   const std::string release = Path("release");
   const std::string program =
-      Script("pdfconv", "exec 3>\"$2\"; echo converted >&3; while [ ! -e \"$3\" ]; do sleep 0.01; done");
+      Script("pdfconv", kHoldingConverter);
   CommandLine line;
   line.Add(program).Add("a.pdf", true).Add(out, true).Add(release, true);
   ASSERT_TRUE(StartConverter(line));
