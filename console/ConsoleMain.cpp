@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "archives/ArchiveDispatch.h"
 #include "console/ConsoleHost.h"
 #include "console/DetailsCommand.h"
 #include "console/SearchOptions.h"
@@ -17,10 +18,6 @@
 #include "engine/ResultStore.h"
 #include "engine/SearchThread.h"
 #include "platform/Drives.h"
-#if __has_include("archives/ArchiveDispatch.h")
-#include "archives/ArchiveDispatch.h"
-#define TESSALY_HAVE_ARCHIVES 1
-#endif
 
 namespace tessaly::console {
 namespace {
@@ -73,10 +70,7 @@ int RunSearch(const std::vector<std::string>& args) {
 
   engine::ResultStore store;
   ConsoleHost host(stderr, ::isatty(STDERR_FILENO) == 1);
-  engine::ArchiveDispatch dispatch;
-#ifdef TESSALY_HAVE_ARCHIVES
-  dispatch = archives::DispatchArchive;
-#endif
+  const engine::ArchiveDispatch dispatch = archives::DispatchArchive;
   {
     engine::TSearchThread search(criteria, store, host, dispatch);
     search.Join();
