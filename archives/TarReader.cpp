@@ -4,6 +4,7 @@
 #include "archives/TarReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -27,6 +28,31 @@ constexpr std::size_t kExtensionExtendedOffset = 504;
 // Long names and pax records are header data: read them up to this bound,
 // step over anything larger unread.
 constexpr std::int32_t kMaxHeaderData = 64 * 1024;
+
+// A numeric field read the way tar writes it: octal digits after optional
+// blanks, ended by NUL or blank, or GNU base-256 when the first byte has its
+// high bit set. Gives nothing for any other text or a value beyond 64 bits.
+std::optional<std::uint64_t> TarFieldNumber(const unsigned char* field, std::size_t width) {
+  std::uint64_t v = 0;
+  if (width > 0 && (field[0] & 0x80) != 0) {
+    if ((field[0] & 0x40) != 0) return std::nullopt;  // negative
+    v = field[0] & 0x3F;
+    for (std::size_t i = 1; i < width; ++i) {
+      if (v > (UINT64_MAX >> 8)) return std::nullopt;
+      v = (v << 8) | field[i];
+    }
+    return v;
+  }
+  std::size_t i = 0;
+  while (i < width && field[i] == ' ') ++i;
+  const std::size_t first = i;
+  for (; i < width && field[i] >= '0' && field[i] <= '7'; ++i) {
+    if (v > (UINT64_MAX >> 3)) return std::nullopt;
+    v = (v << 3) | static_cast<std::uint64_t>(field[i] - '0');
+  }
+  if (i == first || (i < width && field[i] != '\0' && field[i] != ' ')) return std::nullopt;
+  return v;
+}
 
 std::string FieldText(const unsigned char* field, std::size_t width) {
   const auto* end = static_cast<const unsigned char*>(std::memchr(field, 0, width));
@@ -167,7 +193,9 @@ void ReadTarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
       if (haveNextSize) {
         shownSize = dataSize = nextSize;
       } else if (type == 'S') {
-        shownSize = static_cast<std::uint64_t>(TarNumberValue(FieldText(h + kRealSizeOffset, kRealSizeField)));
+        // Sparse files are mostly large ones: their real size is read as the
+        // 64-bit octal number it is, never through the 32-bit size reading.
+        shownSize = TarFieldNumber(h + kRealSizeOffset, kRealSizeField).value_or(dataSize);
       }
       nextName.reset();
       haveNextSize = false;
