@@ -65,6 +65,8 @@ class FormTest : public ::testing::Test {
     ASSERT_TRUE(form->SearchRunning());
     ASSERT_TRUE(ProcessUntil([this] { return !form->SearchRunning(); }));
     form->JoinSearchThreads();
+    // The thread's last steps were queued before it ended: deliver them all.
+    QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
   }
   void AddRows(const std::vector<engine::ItemData>& rows) {
