@@ -97,9 +97,12 @@ int RunSearch(const std::vector<std::string>& args) {
 }  // namespace
 
 bool IsConsoleInvocation(int argc, char** argv) {
+  // The window takes no options of its own beyond Qt's single-dash ones
+  // (-platform, -style ...); any "--" option, and -h, belong to the console
+  // front end, which also answers unknown ones with its usage.
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--search" || a == "--details" || a == "--help" || a == "-h" || a == "--version") return true;
+    if (a.rfind("--", 0) == 0 || a == "-h") return true;
   }
   return false;
 }

@@ -139,6 +139,7 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void OnRowCount(std::size_t count) override;
   void OnSearchFinished(std::size_t count) override;
   void OnMissingFolders(const QString& text) override;
+  void OnMissingConverters(const QString& text) override;
   void OnSearchEnded() override;
 
   void BuildSearchPanel();

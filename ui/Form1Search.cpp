@@ -159,6 +159,10 @@ void TForm1::OnMissingFolders(const QString& text) {
   desktop_->ShowMessage(this, text, QStringLiteral("The following directories/drives do not exist:"));
 }
 
+void TForm1::OnMissingConverters(const QString& text) {
+  desktop_->ShowMessage(this, text, QStringLiteral("Note:"));
+}
+
 void TForm1::OnSearchEnded() { timer1_.stop(); }
 
 // --- Timer1: the elapsed-time fields --------------------------------------

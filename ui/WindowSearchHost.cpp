@@ -67,6 +67,10 @@ void TWindowSearchHost::ReportMissingFolders(const std::string& text) {
   Queue([text = DisplayText(text)](TSearchReceiver& r) { r.OnMissingFolders(text); });
 }
 
+void TWindowSearchHost::ReportMissingConverters(const std::string& text) {
+  Queue([text = DisplayText(text)](TSearchReceiver& r) { r.OnMissingConverters(text); });
+}
+
 void TWindowSearchHost::SearchEnded() {
   Queue([](TSearchReceiver& r) { r.OnSearchEnded(); });
 }

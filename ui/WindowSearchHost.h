@@ -35,6 +35,8 @@ class TSearchReceiver {
   virtual void OnRowCount(std::size_t count) = 0;
   virtual void OnSearchFinished(std::size_t count) = 0;
   virtual void OnMissingFolders(const QString& text) = 0;
+  // Converter programs that could not be started; shown as a note.
+  virtual void OnMissingConverters(const QString& text) { (void)text; }
   virtual void OnSearchEnded() = 0;
 };
 
@@ -56,6 +58,7 @@ class TWindowSearchHost : public engine::SearchHost {
   void RowCountChanged(std::size_t count) override;
   void SearchFinished(std::size_t count) override;
   void ReportMissingFolders(const std::string& text) override;
+  void ReportMissingConverters(const std::string& text) override;
   void SearchEnded() override;
   // The conversion time-out of this search; once discarded, every wait
   // counts as timed out so the stopped thread does not linger.

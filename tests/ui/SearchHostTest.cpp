@@ -32,6 +32,7 @@ class Receiver : public QObject, public TSearchReceiver {
   }
   void OnSearchFinished(std::size_t count) override { log.push_back("finished " + std::to_string(count)); }
   void OnMissingFolders(const QString& text) override { log.push_back("missing " + text.toStdString()); }
+  void OnMissingConverters(const QString& text) override { log.push_back("converters " + text.toStdString()); }
   void OnSearchEnded() override { log.push_back("ended"); }
   std::size_t lastCount = 0;
 
@@ -79,6 +80,21 @@ TEST_F(SearchHostTest, TwoHundredThousandHitsArriveInBatches) {
   EXPECT_EQ(model.rowCount(), static_cast<int>(kHits));
   EXPECT_EQ(receiver.log, (std::vector<std::string>{"started", "finished 200000"}));
   EXPECT_EQ(model.data(model.index(199999, 0)).toString(), "file199999.txt");
+}
+
+TEST_F(SearchHostTest, EndOfSearchNotesArriveInOrder) {
+  Receiver receiver;
+  TWindowSearchHost host(&receiver, receiver, timeout);
+  std::thread search([&] {
+    host.SearchFinished(0);
+    host.ReportMissingFolders("/gone\n\r");
+    host.ReportMissingConverters("catdoc (package catdoc): DOC files\n");
+    host.SearchEnded();
+  });
+  search.join();
+  ASSERT_TRUE(ProcessUntil([&] { return receiver.log.size() == 4; }));
+  EXPECT_EQ(receiver.log[2], "converters catdoc (package catdoc): DOC files\n");
+  EXPECT_EQ(receiver.log[3], "ended");
 }
 
 TEST_F(SearchHostTest, HitsDuringARunningWindowThreadStillCoalesce) {
