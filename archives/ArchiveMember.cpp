@@ -9,25 +9,6 @@ std::string MemberSizeText(std::uint64_t size) {
   return std::to_string(size) + " b";
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 bool IsValidUtf8(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
@@ -65,13 +46,6 @@ bool IsValidUtf8(std::string_view text) {
 
 namespace {
 
-// Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls
-// of the same value, as the Windows conversion does.
-constexpr std::uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 }  // namespace
 
 std::string MemberNameText(std::string_view stored) {
@@ -85,10 +59,7 @@ std::string MemberNameText(std::string_view stored) {
   out.reserve(name.size() * 2);
   for (const char ch : name) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x80 && c < 0xA0)
-      AppendUtf8(out, kCp1252High[c - 0x80]);
-    else
-      AppendUtf8(out, c);
+    AppendUtf8(out, platform::Windows1252ToCodePoint(c));
   }
   return out;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Unicode.h"
+
 namespace tessaly::archives {
 
 // Receives the members of one archive in archive order. A reader calls
@@ -50,7 +52,7 @@ bool IsValidUtf8(std::string_view text);
 // UTF-16 code units to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units);
 
-// Appends code point `cp` to `out` as UTF-8.
-void AppendUtf8(std::string& out, std::uint32_t cp);
+// Appends a code point as UTF-8 (U+FFFD for surrogates and values beyond U+10FFFF).
+using platform::AppendUtf8;
 
 }  // namespace tessaly::archives

@@ -25,48 +25,14 @@ constexpr std::array<std::uint8_t, 256> MakeDecodingTable() {
 
 constexpr std::array<std::uint8_t, 256> kDecodingTable = MakeDecodingTable();
 
-// Windows-1252 bytes 80 to 9F; the undefined ones keep their C1 value.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 constexpr char32_t kReplacement = 0xFFFD;
 
 }  // namespace
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 unsigned char PdfDocToWindows1252(unsigned char byte) { return kDecodingTable[byte]; }
 
-std::string Windows1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (const char ch : bytes) {
-    const auto b = static_cast<std::uint8_t>(ch);
-    if (b >= 0x80 && b < 0xA0)
-      AppendUtf8(out, kWindows1252High[b - 0x80]);
-    else
-      AppendUtf8(out, b);
-  }
-  return out;
-}
+std::string Windows1252ToUtf8(std::string_view bytes) { return platform::Windows1252ToUtf8(bytes); }
+
 
 std::string Utf16ToUtf8(std::u16string_view units) {
   std::string out;

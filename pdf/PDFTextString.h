@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Unicode.h"
+
 namespace tessaly::pdf {
 
 // A text string's bytes as UTF-8. Bytes starting FE FF are UTF-16
@@ -24,7 +26,7 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // unpaired surrogate gives U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view units);
 
-// Appends the UTF-8 form of `codePoint` (at most U+10FFFF) to `out`.
-void AppendUtf8(std::string& out, char32_t codePoint);
+// Appends the UTF-8 form of a code point to `out`.
+using platform::AppendUtf8;
 
 }  // namespace tessaly::pdf

@@ -22,7 +22,10 @@ std::int64_t DayNumber(int year, int month, int day) {
   return unixDays + 25569;  // 1970-01-01 is day 25569
 }
 
-LocalDateTime ToLocalFileTime(std::time_t t) {
+namespace {
+
+// Local time of a POSIX time, seconds exact; day zero when it has none.
+LocalDateTime LocalTimeOf(std::time_t t) {
   struct tm tmv {};
   LocalDateTime r;
   if (!::localtime_r(&t, &tmv)) return r;
@@ -32,6 +35,13 @@ LocalDateTime ToLocalFileTime(std::time_t t) {
   r.hour = tmv.tm_hour;
   r.minute = tmv.tm_min;
   r.second = tmv.tm_sec;
+  return r;
+}
+
+}  // namespace
+
+LocalDateTime ToLocalFileTime(std::time_t t) {
+  LocalDateTime r = LocalTimeOf(t);
   if (r.year >= 1980 && r.year <= 2107) r.second -= r.second % 2;
   return r;
 }
@@ -57,17 +67,7 @@ std::optional<LocalDateTime> FileLocalTime(const std::string& path, TimeStamp st
 }
 
 LocalDateTime NowLocal() {
-  std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  struct tm tmv {};
-  LocalDateTime r;
-  if (!::localtime_r(&t, &tmv)) return r;
-  r.year = tmv.tm_year + 1900;
-  r.month = tmv.tm_mon + 1;
-  r.day = tmv.tm_mday;
-  r.hour = tmv.tm_hour;
-  r.minute = tmv.tm_min;
-  r.second = tmv.tm_sec;
-  return r;
+  return LocalTimeOf(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
 }
 
 }  // namespace tessaly::platform

@@ -7,36 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Unicode.h"
+
 namespace tessaly::ravelt {
 
 namespace {
 
 constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// Windows-1252 bytes 0x80 to 0x9F; 0 marks the five undefined bytes.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 // The iconv name of a Windows code page.
 std::string IconvName(int codePage) {
@@ -156,13 +133,14 @@ const TCodePageDecoder::Table& TCodePageDecoder::SingleByteTable(int codePage) {
   if (!made) {
     // Windows-1252, also for pages iconv does not know.
     for (int b = 0x80; b < 0x100; ++b) {
-      const char32_t c = b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<char32_t>(b);
-      if (c != 0) AppendUtf8(c, table[b]);
+      const auto byte = static_cast<unsigned char>(b);
+      if (!platform::IsUndefinedInWindows1252(byte))
+        platform::AppendUtf8(table[b], platform::Windows1252ToCodePoint(byte));
     }
     // Symbol fonts carry list bullets as byte B7.
     if (codePage == kCodePageSymbol) {
       table[0xB7].clear();
-      AppendUtf8(0x2022, table[0xB7]);
+      platform::AppendUtf8(table[0xB7], 0x2022);
     }
   }
   return table;
