@@ -4,17 +4,6 @@
 #include <string>
 
 namespace tessaly::console {
-namespace {
-
-std::int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-}  // namespace
-
-std::chrono::milliseconds ConsoleHost::conversionTimeout{9000};
 
 ConsoleHost::ConsoleHost(std::FILE* err, bool showStatus) : err_(err), showStatus_(showStatus) {}
 
@@ -65,14 +54,5 @@ void ConsoleHost::ReportMissingConverters(const std::string& text) {
   std::fprintf(err_, "%s%s", text.c_str(), (!text.empty() && text.back() != '\n') ? "\n" : "");
   std::fflush(err_);
 }
-
-void ConsoleHost::ArmConversionTimeout() {
-  deadline_.store(NowMs() + conversionTimeout.count());
-  armed_.store(true);
-}
-
-bool ConsoleHost::ConversionTimedOut() { return armed_.load() && NowMs() >= deadline_.load(); }
-
-void ConsoleHost::StopConversionTimeout() { armed_.store(false); }
 
 }  // namespace tessaly::console

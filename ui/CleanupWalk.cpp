@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "engine/FolderWalk.h"
+#include "engine/QuietSearchHost.h"
 #include "engine/SearchContext.h"
 #include "platform/FileFacts.h"
 
@@ -17,25 +18,7 @@ namespace {
 
 // The clean-up runs on the window thread, so no window timer can fire while
 // a converter waits: its conversion time-out is a plain deadline instead.
-class TCleanupHost : public engine::SearchHost {
- public:
-  void SearchStarted() override {}
-  void ShowStatus(int, const std::string&) override {}
-  void RowCountChanged(std::size_t) override {}
-  void SearchFinished(std::size_t) override {}
-  void ReportMissingFolders(const std::string&) override {}
-  void SearchEnded() override {}
-  void ArmConversionTimeout() override {
-    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(9000);
-    armed_ = true;
-  }
-  bool ConversionTimedOut() override { return armed_ && std::chrono::steady_clock::now() >= deadline_; }
-  void StopConversionTimeout() override { armed_ = false; }
-
- private:
-  bool armed_ = false;
-  std::chrono::steady_clock::time_point deadline_{};
-};
+using TCleanupHost = engine::QuietSearchHost;
 
 }  // namespace
 

@@ -11,25 +11,14 @@
 #include <vector>
 
 #include "archives/ArchiveDispatch.h"
+#include "engine/QuietSearchHost.h"
 #include "engine/ResultStore.h"
-#include "engine/SearchHost.h"
 
 namespace {
 
 using namespace tessaly;
 
-class NullHost : public engine::SearchHost {
- public:
-  void SearchStarted() override {}
-  void ShowStatus(int, const std::string&) override {}
-  void RowCountChanged(std::size_t) override {}
-  void SearchFinished(std::size_t) override {}
-  void ReportMissingFolders(const std::string&) override {}
-  void SearchEnded() override {}
-  void ArmConversionTimeout() override {}
-  bool ConversionTimedOut() override { return false; }
-  void StopConversionTimeout() override {}
-};
+using NullHost = engine::QuietSearchHost;
 
 struct CountingSink : archives::TMemberSink {
   std::size_t members = 0;

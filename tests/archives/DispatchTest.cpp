@@ -10,26 +10,15 @@
 #include <stdexcept>
 
 #include "ReaderTestSupport.h"
+#include "engine/QuietSearchHost.h"
 #include "engine/ResultStore.h"
-#include "engine/SearchHost.h"
 
 namespace tessaly::archives {
 namespace {
 
 namespace fs = std::filesystem;
 
-class NullHost : public engine::SearchHost {
- public:
-  void SearchStarted() override {}
-  void ShowStatus(int, const std::string&) override {}
-  void RowCountChanged(std::size_t) override {}
-  void SearchFinished(std::size_t) override {}
-  void ReportMissingFolders(const std::string&) override {}
-  void SearchEnded() override {}
-  void ArmConversionTimeout() override {}
-  bool ConversionTimedOut() override { return false; }
-  void StopConversionTimeout() override {}
-};
+using NullHost = engine::QuietSearchHost;
 
 class DispatchArchiveTest : public ::testing::Test {
  protected:

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/SearchHost.h"
+#include "engine/QuietSearchHost.h"
 
 namespace tessaly::test {
 
-class RecordingHost : public engine::SearchHost {
+class RecordingHost : public engine::QuietSearchHost {
  public:
   void SearchStarted() override { Log("started"); }
   void ShowStatus(int panel, const std::string& text) override {
@@ -21,9 +21,6 @@ class RecordingHost : public engine::SearchHost {
   void SearchFinished(std::size_t count) override { Log("finished:" + std::to_string(count)); }
   void ReportMissingFolders(const std::string& text) override { Log("missing:" + text); }
   void SearchEnded() override { Log("ended"); }
-  void ArmConversionTimeout() override {}
-  bool ConversionTimedOut() override { return false; }
-  void StopConversionTimeout() override {}
 
   std::vector<std::string> Events() {
     std::lock_guard<std::mutex> lock(mutex_);

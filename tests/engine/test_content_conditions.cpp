@@ -12,6 +12,7 @@
 #include "../extract/TempFolder.h"
 #include "engine/FileMatches.h"
 #include "engine/MissingConverters.h"
+#include "engine/QuietSearchHost.h"
 #include "engine/ResultStore.h"
 
 namespace tessaly::engine {
@@ -19,18 +20,12 @@ namespace {
 
 // A host whose conversion time-out runs out on the `limit`-th poll of each
 // arming (never when 0).
-class ScriptedHost : public SearchHost {
+class ScriptedHost : public QuietSearchHost {
  public:
   int limit = 0;
   int arms = 0, polls = 0;
   std::function<void()> onPoll;
 
-  void SearchStarted() override {}
-  void ShowStatus(int, const std::string&) override {}
-  void RowCountChanged(std::size_t) override {}
-  void SearchFinished(std::size_t) override {}
-  void ReportMissingFolders(const std::string&) override {}
-  void SearchEnded() override {}
   void ArmConversionTimeout() override {
     ++arms;
     polls = 0;
