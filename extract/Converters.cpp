@@ -3,6 +3,8 @@
 #include "extract/Converters.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 namespace tessaly::extract {
 namespace {
@@ -26,19 +28,28 @@ CommandLine WithOptions(const ConverterInfo& info) {
   return line;
 }
 
+// Converters run in the work folder, not in the caller's current folder, so
+// a document named by a relative path is handed on by its absolute path.
+std::string AbsoluteDocumentPath(const std::string& file) {
+  if (file.empty() || file.front() == '/') return file;
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+  return ec ? file : absolute.string();
+}
+
 }  // namespace
 
 const ConverterInfo& ConverterFor(ConverterKind kind) { return Table()[static_cast<std::size_t>(kind)]; }
 
 CommandLine CaptureCommandLine(ConverterKind kind, const std::string& file) {
   CommandLine line = WithOptions(ConverterFor(kind));
-  line.Add(file, true);
+  line.Add(AbsoluteDocumentPath(file), true);
   return line;
 }
 
 CommandLine PdfTextCommandLine(const std::string& file, const std::string& outputFile) {
   CommandLine line = WithOptions(ConverterFor(ConverterKind::PdfText));
-  line.Add(file, true);
+  line.Add(AbsoluteDocumentPath(file), true);
   line.Add(outputFile, true);
   return line;
 }

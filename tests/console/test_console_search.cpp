@@ -20,7 +20,7 @@ struct RunResult {
 };
 
 // Runs tessaly with the arguments (no shell), capturing both streams.
-RunResult Tessaly(const std::vector<std::string>& args, const char* path = nullptr) {
+RunResult Tessaly(const std::vector<std::string>& args, const char* path = nullptr, const char* cwd = nullptr) {
   const fs::path dir = fs::temp_directory_path() / ("tessaly-run-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const std::string outFile = (dir / "out").string(), errFile = (dir / "err").string();
@@ -29,6 +29,7 @@ RunResult Tessaly(const std::vector<std::string>& args, const char* path = nullp
     std::freopen(outFile.c_str(), "w", stdout);
     std::freopen(errFile.c_str(), "w", stderr);
     if (path) ::setenv("PATH", path, 1);
+    if (cwd && ::chdir(cwd) != 0) ::_exit(126);
     std::vector<char*> argv;
     std::string exe = std::string(TESSALY_BIN_DIR) + "/tessaly";
     argv.push_back(exe.data());
@@ -146,6 +147,16 @@ TEST_F(ConsoleSearch, ConvertersThatCannotStartAreNamedAtTheEnd) {
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("catdoc"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("DOC"), std::string::npos) << r.err;
+}
+
+TEST_F(ConsoleSearch, RelativeLocationsReachTheConverters) {
+  // Converters run in the work folder: a relative document path must still
+  // name the document there. ravelt is built beside tessaly.
+  std::ofstream(root_ / "docs" / "memo.rtf") << "{\\rtf1\\ansi Harbour minutes\\par}";
+  RunResult r = Tessaly({"--search", "-l", "docs", "-t", "RTF", "-c", "harbour", "--rows"}, nullptr,
+                        root_.c_str());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "memo.rtf\t32 b\tdocs\n");
 }
 
 TEST(ConsoleHelp, HelpAndVersionExitZero) {
