@@ -110,7 +110,6 @@ class TPDFDocument {
   void KeepTrailer(const std::string& text);
   void ReadEncryption();
   std::string FileIdentifier();
-  void DecryptWalk(TPDFObject* obj, const std::string& key, int depth);
 
   struct Record {
     std::int32_t objNum;

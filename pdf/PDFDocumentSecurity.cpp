@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "pdf/PDFDocument.h"
+#include "pdf/PDFDecryptTree.h"
 #include "pdf/PDFMD5.h"
 #include "pdf/PDFRC4.h"
 #include "pdf/uPDFStructure.h"
@@ -115,25 +116,11 @@ bool TPDFDocument::CanDecrypt() {
   return security_.CanDecrypt();
 }
 
-void TPDFDocument::DecryptWalk(TPDFObject* obj, const std::string& key, int depth) {
-  if (obj == nullptr || depth > kMaxNestingDepth) return;
-  if (auto* s = PDFAs<TPDFString>(obj)) {
-    s->SetValue(RC4Crypt(key, s->Value()));
-  } else if (auto* st = PDFAs<TPDFStream>(obj)) {
-    st->SetStream(RC4Crypt(key, st->Stream()));
-    DecryptWalk(st->Dictionary(), key, depth + 1);
-  } else if (auto* d = PDFAs<TPDFDictionary>(obj)) {
-    for (std::int32_t i = 0; i < d->Count(); ++i) DecryptWalk(d->ValueAt(i), key, depth + 1);
-  } else if (auto* a = PDFAs<TPDFArray>(obj)) {
-    for (std::int32_t i = 0; i < a->Count(); ++i) DecryptWalk(a->Items(i), key, depth + 1);
-  }
-}
-
 void TPDFDocument::DecryptObject(TPDFIndObj& entry) {
   TPDFObject* body = entry.LoadObject();
   if (entry.Decrypted || !CanDecrypt()) return;
   entry.Decrypted = true;
-  DecryptWalk(body, security_.ObjectKey(entry.ObjNum, entry.GenNum), 0);
+  DecryptObjectTree(body, security_.ObjectKey(entry.ObjNum, entry.GenNum));
 }
 
 }  // namespace tessaly::pdf
