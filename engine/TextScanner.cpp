@@ -1,19 +1,21 @@
 // Chunked literal search over a file's bytes.
 //
-// Each chunk is read into one buffer, upper-cased in place when the search
-// is blind to case (only a-z when the text is ASCII), and searched with memmem (a two-way search with a
-// vectorised first-byte scan). Consecutive chunks overlap by the text's
-// length so that an occurrence straddling a boundary lies whole in the
-// second chunk. A zero byte cannot be part of a text without one, so the
-// search needs no splitting into segments: a hit never spans a zero byte.
+// Each chunk is read once into a buffer behind the last bytes of the chunk
+// before it: as many as the text is long, plus one. An occurrence that
+// straddles a boundary therefore lies whole in the buffer, and the kept
+// byte before it tells whether its first byte ends a two-byte letter. The
+// search itself (TextFinder) never changes the buffer: case-blind scans
+// look for the text's rarest bytes in each of their cases and compare the
+// candidates folded. A zero byte cannot be part of a text without one, so
+// the search needs no splitting into segments: a hit never spans a zero byte.
 #include "engine/TextScanner.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
+#include "engine/TextFinder.h"
 #include "platform/ReadOnlyFile.h"
-#include "platform/TextCase.h"
 
 namespace tessaly::engine {
 
@@ -22,42 +24,53 @@ std::size_t ScanChunkSizeFor(std::size_t textLength) {
 }
 
 std::int64_t ScanFileForText(const std::string& path, const std::string& text, bool caseSensitive) {
+  return ScanFileForText(path, text, caseSensitive, ScanOptions{});
+}
+
+std::int64_t ScanFileForText(const std::string& path, const std::string& text, bool caseSensitive,
+                             const ScanOptions& options) {
   if (text.empty() || path.empty()) return -1;
 
   const platform::ReadOnlyFile file(path);
   std::uint64_t remaining = file.Size();
   if (text.find('\0') != std::string::npos) return -1;
 
-  const std::string needle = caseSensitive ? text : platform::UpperCased(text);
-  const std::size_t length = needle.size();
-  // An ASCII text can only match ASCII bytes, whose folding is the same
-  // either way: the chunk's two-byte letters need no folding then.
-  const bool asciiText = platform::IsAscii(needle);
-  const std::size_t chunk = ScanChunkSizeFor(length);
-  // One chunk and its terminating zero byte.
-  const std::unique_ptr<char[]> buffer(new char[chunk + 1]);
+  const TextFinder finder(text, caseSensitive, options.path);
+  const std::size_t length = finder.length();
+  std::size_t chunk = options.chunkSize != 0 ? options.chunkSize : ScanChunkSizeFor(length);
+  if (remaining > chunk) file.AdviseSequential();
+  // A small file gets a buffer of its own size, not a whole chunk.
+  chunk = static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(remaining, chunk)));
+  // At most the text's length and one byte are kept from chunk to chunk.
+  const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[length + 1 + chunk]);
 
-  std::uint64_t offset = 0;
+  std::uint64_t base = 0;     // file offset of buffer[0]
+  std::size_t held = 0;       // bytes kept from the chunk before
+  std::size_t from = 0;       // first start not yet searched
+  std::uint64_t offset = 0;   // file offset of the next read
   while (remaining > 0) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, chunk));
-    const std::size_t got = file.ReadAt(offset, buffer.get(), want);
-    if (got == 0) break;
-    buffer[got] = '\0';
-    if (!caseSensitive) {
-      if (asciiText) platform::UpperCaseAsciiInPlace(buffer.get(), got);
-      else platform::UpperCaseInPlace(buffer.get(), got);
-    }
-    if (const void* hit = ::memmem(buffer.get(), got, needle.data(), length)) {
-      return static_cast<std::int64_t>(offset + static_cast<std::uint64_t>(static_cast<const char*>(hit) - buffer.get()));
-    }
+    const std::size_t got = file.ReadAt(offset, reinterpret_cast<char*>(buffer.get() + held), want);
     // A short read means the file ended early (it shrank): nothing follows.
-    if (got < want) break;
+    const bool atEnd = got < want || got == remaining;
+    offset += got;
     remaining -= got;
-    if (remaining > 0) {
-      // got == chunk > length here, so the scan always moves forward.
-      offset += got - length;
-      remaining += length;
+    const std::size_t size = held + got;
+    // Away from the end, the byte after an occurrence must be in the buffer.
+    const std::size_t tail = atEnd ? length : length + 1;
+    if (size >= tail && size - tail >= from) {
+      const std::size_t hit = finder.Find(buffer.get(), size, from, size - tail);
+      if (hit != SIZE_MAX) return static_cast<std::int64_t>(base + hit);
     }
+    if (atEnd) break;
+    // Starts from size - length on are undecided: keep them and the byte
+    // before them (a chunk shorter than the text keeps everything).
+    const std::size_t undecided = std::max(from, size >= length ? size - length : 0);
+    const std::size_t cut = undecided > 0 ? undecided - 1 : 0;
+    held = size - cut;
+    std::memmove(buffer.get(), buffer.get() + cut, held);
+    base += cut;
+    from = undecided - cut;
   }
   return -1;
 }

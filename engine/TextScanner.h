@@ -1,30 +1,43 @@
 // The text scanner: whether a file holds a text, read in fixed chunks so that
-// files of any size are searched with one small buffer.
+// files of any size are searched with one bounded buffer.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "engine/CandidateScan.h"
+
 namespace tessaly::engine {
 
 // Bytes read per chunk for texts shorter than a chunk.
-constexpr std::size_t kScanChunkSize = 32768;
+constexpr std::size_t kScanChunkSize = 262144;
 
 // The chunk size used for a text of `textLength` bytes: kScanChunkSize, or
-// twice the text's length when the text is as long as a chunk or longer, so
-// that stepping back by the text's length between chunks still advances.
+// twice the text's length when the text is as long as a chunk or longer.
 std::size_t ScanChunkSizeFor(std::size_t textLength);
+
+// How a scan reads and searches; the defaults are what searches use. Tests
+// shrink the chunk to put boundaries where they want them and force each
+// first-pass path.
+struct ScanOptions {
+  std::size_t chunkSize = 0;  // bytes per read; 0: ScanChunkSizeFor(text length)
+  ScanPath path = ScanPath::Best;
+};
 
 // Byte offset in the file at `path` of the first occurrence of `text`, or -1
 // when there is none. The text is searched literally; a zero byte of the file
 // ends a segment and no occurrence spans one (a text holding a zero byte is
-// never found). When `caseSensitive` is false, text and file are upper-cased
-// by platform::UpperCaseInPlace before comparing.
+// never found). When `caseSensitive` is false, text and file compare as if
+// both were upper-cased by platform::UpperCaseInPlace (only a-z matter when
+// the text is ASCII); the file's bytes are not changed for it.
 //
 // Empty `text` or `path`: -1 without opening anything. A file that cannot be
 // opened or read raises std::system_error; the file is closed on every way
 // out. A file that shrinks during the scan ends it at the first short read.
+// Memory: one buffer of a chunk and the text's length, whatever the file's size.
 std::int64_t ScanFileForText(const std::string& path, const std::string& text, bool caseSensitive);
+std::int64_t ScanFileForText(const std::string& path, const std::string& text, bool caseSensitive,
+                             const ScanOptions& options);
 
 }  // namespace tessaly::engine

@@ -29,6 +29,8 @@ std::uint64_t ReadOnlyFile::Size() const {
   return st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
+void ReadOnlyFile::AdviseSequential() const { (void)::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
 std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t size) const {
   std::size_t done = 0;
   while (done < size) {

@@ -23,6 +23,9 @@ class ReadOnlyFile {
   // bytes or the end of the file; returns the number read (0 at the end).
   // Throws std::system_error when a read fails.
   std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t size) const;
+  // Tells the kernel the file will be read from start to end, so it reads
+  // ahead further. Only a hint: nothing happens when it is refused.
+  void AdviseSequential() const;
 
  private:
   int fd_ = -1;

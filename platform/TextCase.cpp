@@ -139,6 +139,11 @@ void UpperCaseInPlace(char* data, std::size_t size) {
 
 void UpperCaseAsciiInPlace(char* data, std::size_t size) { UpperAscii(reinterpret_cast<unsigned char*>(data), size); }
 
+std::uint32_t UpperTwoByteCodePoint(std::uint32_t codePoint) {
+  if (codePoint < 0x80) return codePoint >= 'a' && codePoint <= 'z' ? codePoint - 32 : codePoint;
+  return codePoint < kTwoByteEnd ? Table().upper[codePoint] : codePoint;
+}
+
 bool IsAscii(const std::string& text) {
   unsigned char high = 0;
   for (const char c : text) high |= static_cast<unsigned char>(c);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tessaly::platform {
@@ -22,6 +23,11 @@ void UpperCaseInPlace(char* data, std::size_t size);
 // folding a haystack needs: the two-byte letters are made of bytes 0x80 and
 // up before and after folding, so they can never be part of a match.
 void UpperCaseAsciiInPlace(char* data, std::size_t size);
+
+// The simple upper case of a code point below U+0800 under the same rule
+// (the code point itself when the rule leaves it). For finders that need to
+// know which bytes fold into which.
+std::uint32_t UpperTwoByteCodePoint(std::uint32_t codePoint);
 
 // True when every byte is below 0x80.
 bool IsAscii(const std::string& text);

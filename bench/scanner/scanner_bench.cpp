@@ -1,9 +1,10 @@
 // Scanner throughput: every regular file under a folder searched for a word
 // without regard to case, with the bytes, the time and the peak memory.
 //
-//   bench_scanner FOLDER WORD
+//   [CHUNK=bytes] [CASE=1] bench_scanner FOLDER WORD
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
@@ -16,13 +17,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   namespace fs = std::filesystem;
+  tessaly::engine::ScanOptions options;
+  if (const char* chunk = std::getenv("CHUNK")) options.chunkSize = std::strtoull(chunk, nullptr, 10);
+  const bool caseSensitive = std::getenv("CASE") != nullptr;
   std::uintmax_t files = 0, bytes = 0, hits = 0;
   const auto start = std::chrono::steady_clock::now();
   for (const auto& entry : fs::recursive_directory_iterator(argv[1])) {
     if (!entry.is_regular_file()) continue;
     ++files;
     bytes += entry.file_size();
-    if (tessaly::engine::ScanFileForText(entry.path().string(), argv[2], false) != -1) ++hits;
+    if (tessaly::engine::ScanFileForText(entry.path().string(), argv[2], caseSensitive, options) != -1) ++hits;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   rusage usage{};

@@ -1,10 +1,12 @@
 // Tests of the text scanner: chunk boundaries, zero bytes, case folding by
 // the code page, long texts and file errors.
 #include "engine/TextScanner.h"
+#include "engine/TextFinder.h"
 #include "platform/TextCase.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 #include <cstdlib>
 #include <cwctype>
@@ -14,6 +16,7 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <vector>
 #include <unistd.h>
 
 namespace tessaly::engine {
@@ -53,17 +56,18 @@ TEST_F(TextScannerTest, FindsTextAtItsTrueOffset) {
     std::size_t offset;
   };
   const std::string text = "needle";
+  const std::size_t size = kScanChunkSize + kScanChunkSize / 4;
   const Case cases[] = {
-      // Straddles the first chunk boundary of a 40000-byte file.
-      {"straddling 32768", 40000, kScanChunkSize - 3},
+      // Straddles the first chunk boundary of a file of one and a quarter chunks.
+      {"straddling the first boundary", size, kScanChunkSize - 3},
       // Ends exactly at the first chunk boundary.
-      {"ending at 32768", 40000, kScanChunkSize - 6},
+      {"ending at the first boundary", size, kScanChunkSize - 6},
       // Starts exactly at the first chunk boundary.
-      {"starting at 32768", 40000, kScanChunkSize},
+      {"starting at the first boundary", size, kScanChunkSize},
       // In the last bytes of a file of exactly two chunks.
-      {"last bytes of 65536", 2 * kScanChunkSize, 2 * kScanChunkSize - 6},
+      {"last bytes of two chunks", 2 * kScanChunkSize, 2 * kScanChunkSize - 6},
       // Straddles the second boundary of a longer file.
-      {"straddling the second boundary", 100000, 2 * kScanChunkSize - 2 * 6 + 2},
+      {"straddling the second boundary", 3 * kScanChunkSize, 2 * kScanChunkSize - 3},
       // At the very start.
       {"at 0", 100, 0},
   };
@@ -123,7 +127,7 @@ TEST_F(TextScannerTest, FoldsCaseByTheCodePage) {
 
 TEST_F(TextScannerTest, TwoByteLetterOnTheChunkBoundary) {
   // É (two bytes) starts at the last byte of the first chunk.
-  const std::string path = Write("f.txt", Filler(40000, "CAFÉ", kScanChunkSize - 4));
+  const std::string path = Write("f.txt", Filler(kScanChunkSize + kScanChunkSize / 4, "CAFÉ", kScanChunkSize - 4));
   EXPECT_EQ(ScanFileForText(path, "café", false), static_cast<std::int64_t>(kScanChunkSize - 4));
 }
 
@@ -134,7 +138,7 @@ TEST_F(TextScannerTest, TextAsLongAsAChunkOrLonger) {
   std::string text(kScanChunkSize + 100, 'a');
   text.back() = 'b';
   const std::size_t offset = 50000;
-  std::string bytes = Filler(200000, text, offset);
+  std::string bytes = Filler(3 * kScanChunkSize, text, offset);
   const std::string path = Write("f.txt", bytes);
   EXPECT_EQ(ScanFileForText(path, text, true), static_cast<std::int64_t>(offset));
   // Absent: the scan still ends.
@@ -151,6 +155,57 @@ TEST_F(TextScannerTest, FileThatCannotBeOpenedRaises) {
   EXPECT_THROW(ScanFileForText((folder_ / "missing.txt").string(), "text", false), std::system_error);
   // A folder opens but cannot be read.
   EXPECT_THROW(ScanFileForText(folder_.string(), "text", false), std::system_error);
+}
+
+// Whole-file reference: fold everything, then a plain find.
+std::int64_t Reference(const std::string& bytes, const std::string& text, bool caseSensitive) {
+  const std::size_t at = caseSensitive ? bytes.find(text) : platform::UpperCased(bytes).find(platform::UpperCased(text));
+  return at == std::string::npos ? -1 : static_cast<std::int64_t>(at);
+}
+
+TEST_F(TextScannerTest, EveryPathAgreesWithFoldingTheWholeFileAtEveryBoundary) {
+  struct Case {
+    const char* what;
+    std::string text;
+    bool caseSensitive;
+    std::string filler;  // near misses; holds no occurrence
+    std::string placed;  // what is put into the filler
+    bool rarestIsLetter;
+  };
+  const Case cases[] = {
+      {"case kept, rarest byte a letter", "zeppelin", true, "zeppelim Zeppelin zepp ", "zeppelin", true},
+      {"ASCII rule, rarest byte a letter", "zeppelin", false, "zeppelim zepelin zepp ", "ZePpElIn", true},
+      {"ASCII rule, rarest byte not a letter", "to;do", false, "to;da TO;DX to:do ", "To;Do", false},
+      {"two-byte rule, Latin", "grüße", false, "grüsse GRÜẞE grüß ", "GRÜßE", false},
+      {"two-byte rule, Cyrillic only", "москва", false, "москвы МОСКВ ", "МоСкВа", false},
+      // ÿ folds to Ÿ (another lead byte): its continuation byte alone is
+      // no match when a letter's lead stands before it in the file.
+      {"two-byte rule, edge of a letter", "\xBFz", false, "\xC3\xBFz \xC3\xBFZ", "\xBFz", true},
+  };
+  std::vector<ScanPath> paths;
+  for (ScanPath p : {ScanPath::Portable, ScanPath::Sse2, ScanPath::Avx2})
+    if (ScanPathAvailable(p)) paths.push_back(p);
+  for (const Case& c : cases) {
+    const TextFinder finder(c.text, c.caseSensitive);
+    ASSERT_NE(finder.probe(), nullptr) << c.what;
+    const auto rarest = static_cast<unsigned char>(
+        (c.caseSensitive ? c.text : platform::UpperCased(c.text))[finder.probe()->offset1]);
+    EXPECT_EQ(std::isalpha(rarest) != 0, c.rarestIsLetter) << c.what;
+
+    std::string filler;
+    while (filler.size() < 300) filler += c.filler;
+    ASSERT_EQ(Reference(filler, c.text, c.caseSensitive), -1) << c.what;
+    for (std::size_t at = 0; at + c.placed.size() <= filler.size(); at += 3) {
+      const std::string bytes = std::string(filler).replace(at, c.placed.size(), c.placed);
+      const std::string path = Write("f.txt", bytes);
+      const std::int64_t expected = Reference(bytes, c.text, c.caseSensitive);
+      // Chunks shorter than the text, around its length, and long.
+      for (std::size_t chunk : {std::size_t{3}, c.text.size() + 1, std::size_t{64}, std::size_t{0}})
+        for (ScanPath p : paths)
+          ASSERT_EQ(ScanFileForText(path, c.text, c.caseSensitive, ScanOptions{chunk, p}), expected)
+              << c.what << ", placed at " << at << ", chunk " << chunk << ", path " << static_cast<int>(p);
+    }
+  }
 }
 
 }  // namespace
