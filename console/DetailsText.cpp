@@ -7,6 +7,8 @@
 
 #include "engine/SearchCriteria.h"
 #include "extract/LocaleText.h"
+#include "extract/OfficePackage.h"
+#include "extract/PackageSummary.h"
 #include "extract/SummaryInfo.h"
 #include "pdf/PdfToolkit.h"
 #include "platform/FileFacts.h"
@@ -47,6 +49,29 @@ std::string WithLineBreaks(const std::string& text, std::string_view lineBreak) 
     else out += c;
   }
   return out;
+}
+
+// Names whose files carry summary properties: the Word, Excel and
+// PowerPoint types (compound documents or office packages) and the
+// OpenDocument types (packages).
+constexpr const char* kCompoundOrPackage[] = {".doc", ".xls", ".ppt"};
+constexpr const char* kPackageOnly[] = {".odt", ".ods", ".odp"};
+
+bool HasSummary(std::string_view name) {
+  for (const char* type : kCompoundOrPackage)
+    if (NameHasType(name, type)) return true;
+  for (const char* type : kPackageOnly)
+    if (NameHasType(name, type)) return true;
+  return false;
+}
+
+// The summary lines of `file`: a package's document properties, or the
+// summary information of a compound document.
+std::string SummaryOf(std::string_view name, const std::string& file) {
+  bool compoundType = false;
+  for (const char* type : kCompoundOrPackage) compoundType = compoundType || NameHasType(name, type);
+  if (!compoundType || extract::LooksLikePackage(file)) return extract::ReadPackageSummary(file);
+  return extract::ReadSummaryInfo(file);
 }
 
 }  // namespace
@@ -123,8 +148,8 @@ TDetailsText BuildDetailsText(pdf::TPdfToolkit& toolkit, const TDetailsRow& row,
       result.text += details;
       result.read = result.read && pdfRead;
     }
-    if (NameHasType(row.name, ".doc")) {
-      const std::string summary = extract::ReadSummaryInfo(file);
+    if (HasSummary(row.name)) {
+      const std::string summary = SummaryOf(row.name, file);
       result.text += lineBreak;
       result.text += WithLineBreaks(summary, lineBreak);
     }

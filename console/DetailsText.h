@@ -25,8 +25,8 @@ struct TDetailsRow {
 
 struct TDetailsText {
   std::string text;
-  // False when a step failed (the summary of a ".doc" name that is no
-  // compound document, a damaged PDF page tree): `text` then holds what
+  // False when a step failed (the summary of a ".doc" name that is
+  // neither a compound document nor a package, a damaged PDF page tree): `text` then holds what
   // was built before that step, and `failure` says why.
   bool complete = true;
   std::string failure;
@@ -62,7 +62,10 @@ std::string PdfDetails(pdf::TPdfToolkit& toolkit, const std::string& file, std::
 
 // The whole text of a row: the file lines; then, after a line break, the
 // PDF details for a ".pdf" name; then, after a line break, the summary
-// properties for a ".doc" name, their CR line ends written as `lineBreak`.
+// properties for a ".doc", ".xls" or ".ppt" name (from the summary
+// information of a compound document, or the document properties of an
+// office package such as report.docx) and for an ".odt", ".ods" or ".odp"
+// name, their CR line ends written as `lineBreak`.
 // A failing step ends the text there (see TDetailsText); nothing throws
 // for a failure of the file's own content.
 TDetailsText BuildDetailsText(pdf::TPdfToolkit& toolkit, const TDetailsRow& row, std::string_view lineBreak);

@@ -19,7 +19,7 @@ const char* const kHelpText =
     "tessaly --search [options]       one search; the report goes to standard output\n"
     "  -l, --location TEXT            semicolon-separated folders (default: the fixed drives)\n"
     "  -n, --name TEXT                name text (default empty)\n"
-    "  -t, --types TEXT               type list (default PDF;DOC;RTF;TXT;XLS;PPT;HTM)\n"
+    "  -t, --types TEXT               type list (default PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP)\n"
     "      --exact                    fuzzy matching off\n"
     "  -c, --contains TEXT            text the files must contain\n"
     "      --in FIELD                 Full-Text (default), Author, Title, Subject, Keywords,\n"

@@ -1,5 +1,5 @@
 // The content conditions of the per-file test, evaluated in the order PDF,
-// DOC, TXT, RTF, XLS, PPT, HTM so that a failed condition spares the
+// DOC, TXT, RTF, XLS, PPT, ODT, ODS, ODP, HTM so that a failed condition spares the
 // converter runs after it.
 //
 // Text and HTML files and the PDF converter's output file are searched by
@@ -8,9 +8,14 @@
 // A converter that cannot be started makes its document count as not
 // matching; the search goes on and the program is noted for the message at
 // the search's end.
+//
+// Office packages (.docx, .xlsx, .pptx and the OpenDocument types) are read
+// in-process: their text streams into the scanner's search, with the
+// scanner's folding, and no converter takes part.
 #include "engine/ContentConditions.h"
 
 #include <cstring>
+#include <utility>
 #include <unistd.h>
 
 #include "engine/MissingConverters.h"
@@ -18,6 +23,8 @@
 #include "engine/TextScanner.h"
 #include "extract/ConverterRunner.h"
 #include "extract/Converters.h"
+#include "extract/OfficePackage.h"
+#include "extract/PackageText.h"
 #include "platform/FileFacts.h"
 
 
@@ -27,6 +34,10 @@ namespace {
 using extract::ConverterKind;
 
 constexpr const char* kFullText = "Full-Text";
+
+// The OpenDocument types, tested after PPT, always by the package reader.
+constexpr std::pair<const char*, const char*> kOpenDocumentTypes[] = {
+    {"ODT", ".odt"}, {"ODS", ".ods"}, {"ODP", ".odp"}};
 
 bool Contains(const std::string& haystack, const char* needle) { return haystack.find(needle) != std::string::npos; }
 
@@ -107,6 +118,35 @@ bool ConverterOutputContains(SearchContext& context, ConverterKind kind, const s
   return OutputContains(std::move(output), c.containsText, c.caseSensitive);
 }
 
+// The package's text streamed into the scanner's search; reading ends at
+// the first hit or when the search is stopped. The package's own faults
+// (damage, a limit reached) leave the text read before them searched.
+class PackageSearch : public extract::TTextSink {
+ public:
+  PackageSearch(SearchContext& context, const SearchCriteria& c)
+      : context_(context), scanner_(c.containsText, c.caseSensitive) {}
+  bool Append(std::string_view text) override { return scanner_.Feed(text) && !context_.Stopped(); }
+  bool Found() { return scanner_.Finish(); }
+
+ private:
+  SearchContext& context_;
+  TStreamScanner scanner_;
+};
+
+bool PackageContains(SearchContext& context, const std::string& path) {
+  PackageSearch search(context, context.criteria);
+  extract::ReadPackageText(path, search);
+  if (context.Stopped()) return false;
+  return search.Found();
+}
+
+// The DOC, XLS and PPT steps: a package is read in-process, any other file
+// by the type's converter.
+bool DocumentContains(SearchContext& context, ConverterKind kind, const std::string& path) {
+  if (extract::LooksLikePackage(path)) return PackageContains(context, path);
+  return ConverterOutputContains(context, kind, path);
+}
+
 bool ScannedFileContains(SearchContext& context, const std::string& path) {
   const SearchCriteria& c = context.criteria;
   return ScanFileForText(path, c.containsText, c.caseSensitive) != -1;
@@ -131,11 +171,13 @@ bool ContentConditionsPass(SearchContext& context, const std::string& path, cons
   }
   // Every other type is tested for the full text only.
   if (!fullText) return true;
-  if (active("DOC", ".doc") && !ConverterOutputContains(context, ConverterKind::Word, path)) return false;
+  if (active("DOC", ".doc") && !DocumentContains(context, ConverterKind::Word, path)) return false;
   if (active("TXT", ".txt") && !ScannedFileContains(context, path)) return false;
   if (active("RTF", ".rtf") && !ConverterOutputContains(context, ConverterKind::Rtf, path)) return false;
-  if (active("XLS", ".xls") && !ConverterOutputContains(context, ConverterKind::Excel, path)) return false;
-  if (active("PPT", ".ppt") && !ConverterOutputContains(context, ConverterKind::PowerPoint, path)) return false;
+  if (active("XLS", ".xls") && !DocumentContains(context, ConverterKind::Excel, path)) return false;
+  if (active("PPT", ".ppt") && !DocumentContains(context, ConverterKind::PowerPoint, path)) return false;
+  for (const auto& [typeName, marker] : kOpenDocumentTypes)
+    if (active(typeName, marker) && !PackageContains(context, path)) return false;
   if (active("HTM", ".htm") && !ScannedFileContains(context, path)) return false;
   return true;
 }

@@ -8,9 +8,10 @@
 namespace tessaly::engine {
 namespace {
 
-// The markers of the seven document types; a path counts as a type when
+// The markers of the ten document types; a path counts as a type when
 // its lower-cased form contains the marker anywhere.
-constexpr const char* kKnownMarkers[] = {".pdf", ".doc", ".xls", ".ppt", ".rtf", ".htm", ".txt"};
+constexpr const char* kKnownMarkers[] = {".pdf", ".doc", ".xls", ".ppt", ".rtf",
+                                         ".htm", ".txt", ".odt", ".ods", ".odp"};
 
 }  // namespace
 

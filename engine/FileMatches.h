@@ -11,7 +11,7 @@ namespace tessaly::engine {
 // True when the file at `path` (its size from the listing: `size`) is a hit.
 // With no filter and no text it passes at once without looking at the file;
 // otherwise the file must exist, pass the size and date filters, be of one of
-// the seven document types and meet the content condition of its types.
+// the ten document types and meet the content condition of its types.
 // Errors of the content tests (a converter that cannot start, a file that
 // cannot be opened) are raised to the caller.
 bool FileMatches(SearchContext& context, const std::string& path, std::int64_t size);

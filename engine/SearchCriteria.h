@@ -37,7 +37,7 @@ struct DateFilter {
 
 struct SearchCriteria {
   std::string nameText;
-  std::string typeText = "PDF;DOC;RTF;TXT;XLS;PPT;HTM";
+  std::string typeText = "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP";
   bool fuzzy = true;
   std::string containsText;
   std::string contentField = "Full-Text";

@@ -1,4 +1,5 @@
-// Chunked literal search over a file's bytes.
+// Chunked literal search over a file's bytes, or over a document's text
+// handed in pieces.
 //
 // Each chunk is read once into a buffer behind the last bytes of the chunk
 // before it: as many as the text is long, plus one. An occurrence that
@@ -73,6 +74,46 @@ std::int64_t ScanFileForText(const std::string& path, const std::string& text, b
     from = undecided - cut;
   }
   return -1;
+}
+
+TStreamScanner::TStreamScanner(const std::string& text, bool caseSensitive)
+    : chunk_(ScanChunkSizeFor(text.size())) {
+  if (!text.empty() && text.find('\0') == std::string::npos) finder_.emplace(text, caseSensitive);
+}
+
+void TStreamScanner::Search(bool atEnd) {
+  const std::size_t length = finder_->length();
+  const std::size_t size = buffer_.size();
+  const auto* data = reinterpret_cast<const std::uint8_t*>(buffer_.data());
+  // As in the file scan: away from the end the byte after an occurrence
+  // must be there; the undecided starts and the byte before them are kept.
+  const std::size_t tail = atEnd ? length : length + 1;
+  if (size >= tail && size - tail >= from_ && finder_->Find(data, size, from_, size - tail) != SIZE_MAX) {
+    found_ = true;
+    return;
+  }
+  if (atEnd) return;
+  const std::size_t undecided = std::max(from_, size >= length ? size - length : 0);
+  const std::size_t cut = undecided > 0 ? undecided - 1 : 0;
+  buffer_.erase(0, cut);
+  from_ = undecided - cut;
+}
+
+bool TStreamScanner::Feed(std::string_view piece) {
+  if (!finder_) return true;
+  while (!found_ && !piece.empty()) {
+    const std::size_t limit = chunk_ + finder_->length() + 1;
+    const std::size_t take = std::min(piece.size(), limit - buffer_.size());
+    buffer_.append(piece.data(), take);
+    piece.remove_prefix(take);
+    if (buffer_.size() == limit) Search(false);
+  }
+  return !found_;
+}
+
+bool TStreamScanner::Finish() {
+  if (finder_ && !found_) Search(true);
+  return found_;
 }
 
 }  // namespace tessaly::engine

@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/CandidateScan.h"
+#include "engine/TextFinder.h"
 
 namespace tessaly::engine {
 
@@ -39,5 +42,31 @@ struct ScanOptions {
 std::int64_t ScanFileForText(const std::string& path, const std::string& text, bool caseSensitive);
 std::int64_t ScanFileForText(const std::string& path, const std::string& text, bool caseSensitive,
                              const ScanOptions& options);
+
+// ScanFileForText's search over text handed in pieces, as a document read
+// in-process yields it: the pieces are gathered into chunks, each searched
+// behind the kept last bytes of the one before, so memory stays at one
+// chunk and the text's length whatever the document's size. The same case
+// rules; an empty text, or one holding a zero byte, is never found.
+class TStreamScanner {
+ public:
+  TStreamScanner(const std::string& text, bool caseSensitive);
+  // Takes the next piece. False once the text has been found: nothing more
+  // is needed.
+  bool Feed(std::string_view piece);
+  // Searches what is still gathered; true when the text occurs anywhere in
+  // the pieces fed.
+  bool Finish();
+  bool Found() const { return found_; }
+
+ private:
+  void Search(bool atEnd);
+
+  std::optional<TextFinder> finder_;
+  std::string buffer_;
+  std::size_t from_ = 0;  // first start in buffer_ not yet searched
+  std::size_t chunk_;
+  bool found_ = false;
+};
 
 }  // namespace tessaly::engine

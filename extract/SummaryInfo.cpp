@@ -82,12 +82,14 @@ std::string LineText(const TLine& line, const std::optional<TPropertyValue>& val
 }  // namespace
 
 std::string SummaryInfoText(const TPropertySet& set) {
-  std::optional<TPropertyValue> values[kLastId + 1];
+  TSummaryValues values;
+  for (std::uint32_t id = kFirstId; id <= kLastId; ++id) values[id] = set.Read(id);
+  return SummaryLinesText(values);
+}
+
+std::string SummaryLinesText(const TSummaryValues& values) {
   bool any = false;
-  for (std::uint32_t id = kFirstId; id <= kLastId; ++id) {
-    values[id] = set.Read(id);
-    any = any || values[id].has_value();
-  }
+  for (std::uint32_t id = kFirstId; id <= kLastId; ++id) any = any || values[id].has_value();
   if (!any) return {};
   std::string result;
   for (const TLine& line : kLines) {

@@ -6,9 +6,13 @@
 // each followed by a carriage return. Nothing is cached.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "extract/PropertySet.h"
 
 namespace tessaly::extract {
 
@@ -35,6 +39,15 @@ std::string ReadSummaryInfo(const std::string& path);
 // The lines of a set already read (the part of ReadSummaryInfo after the
 // storage calls).
 std::string SummaryInfoText(const TPropertySet& set);
+
+// The values of the summary properties, indexed by their identifiers 2 to
+// 19 (0 and 1 unused); an absent property is empty.
+using TSummaryValues = std::array<std::optional<TPropertyValue>, 20>;
+
+// The lines SummaryInfoText writes for these values: the empty text when
+// none is present. Office packages give their document properties through
+// it, so that both kinds of documents show the same lines.
+std::string SummaryLinesText(const TSummaryValues& values);
 
 // A 64-bit file time (100-nanosecond units since 1 January 1601, UTC) in
 // local time as DateTimeText writes it (LocaleText.h); only the date when

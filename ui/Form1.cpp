@@ -151,7 +151,7 @@ void TForm1::BuildSearchPanel() {
   fileTypes_->setInsertPolicy(QComboBox::NoInsert);
   fileTypes_->setMaxVisibleItems(16);
   fileTypes_->addItems({"PDF", "DOC", "RTF", "TXT", "XLS", "PPT", "HTM", "PDF;DOC", "TXT;HTM", "DOC;XLS;PPT",
-                        "PDF;DOC;RTF;TXT", "PDF;DOC;RTF;TXT;XLS;PPT;HTM"});
+                        "ODT;ODS;ODP", "PDF;DOC;RTF;TXT", "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP"});
   fileTypes_->setGeometry(8, 74, 190, 21);
   MakeLabel(QStringLiteral("File &Type:"), panel, 8, 58, fileTypes_);
 
@@ -389,7 +389,7 @@ void TForm1::SetTabOrder() {
 }
 
 void TForm1::ApplyDefaults() {
-  fileTypes_->setCurrentIndex(fileTypes_->findText(QStringLiteral("PDF;DOC;RTF;TXT;XLS;PPT;HTM")));
+  fileTypes_->setCurrentIndex(fileTypes_->findText(QStringLiteral("PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP")));
   typecombo_->setCurrentIndex(typecombo_->findText(QStringLiteral("Full-Text")));
   fileTypes_->lineEdit()->setCursorPosition(0);
 
