@@ -15,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <vector>
 
 #include "pdf/PdfToolkit.h"
 
@@ -163,6 +164,9 @@ TEST_F(DetailsTest, BuildStepsByName) {
   fs::copy_file(kLetter, folder_ / ".pdf");
   fs::copy_file(kLetter, folder_ / "x.pdf.bak");
   fs::copy_file(kData + "/summary/report.doc", folder_ / "report.doc");
+  // Excel and PowerPoint files carry the same summary information.
+  fs::copy_file(kData + "/summary/report.doc", folder_ / "report.xls");
+  fs::copy_file(kData + "/summary/report.doc", folder_ / "report.ppt");
   pdf::TPdfToolkit toolkit;
   struct Case {
     const char* name;
@@ -173,6 +177,8 @@ TEST_F(DetailsTest, BuildStepsByName) {
       {".pdf", false, false},
       {"x.pdf.bak", true, false},
       {"report.doc", false, true},
+      {"report.xls", false, true},
+      {"report.ppt", false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -312,6 +318,31 @@ TEST(DetailsCommand, AgreesWithPdfinfo) {
     EXPECT_EQ(ours["Encryption"], c.encryption);
     EXPECT_EQ(theirs["Encrypted"].substr(0, 2), c.encryption == "Not encrypted" ? "no" : "ye");
     for (const char* key : {"Title", "Author", "Subject", "Keywords", "Creator", "Producer"}) EXPECT_EQ(ours[key], theirs[key]) << key;
+  }
+}
+
+TEST(DetailsCommand, PackageProperties) {
+  // LibreOffice's files (tests/data/packages), read in UTC under the C locale.
+  struct Case {
+    std::string file;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {kData + "/packages/letter.docx",
+       {"Title: Harbour Letter", "Subject: Fixtures", "Author: Ada Quill", "Keywords: harbour", "Revision number: 0",
+        "Total editing time: 0 sec", "Last printed: -", "Create time/date: 03/05/24 10:20:30",
+        "Name of creating application: LibreOffice/7.4"}},
+      {kData + "/packages/letter.odt",
+       {"Title: Harbour Letter", "Author: Ada Quill", "Keywords: harbour", "Create time/date: 03/05/24 10:20:30",
+        "Number of pages: 1", "Number of words: 26", "Number of characters: 154", "Security: 00000000"}},
+      {kData + "/packages/deck.pptx", {"Title: Deck", "Author: Ada Quill"}},
+      {kData + "/packages/ledger.ods", {"Title: Ledger", "Author: Ada Quill"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const RunResult r = Tessaly({c.file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const std::string& line : c.lines) EXPECT_NE(r.out.find("\n" + line), std::string::npos) << line << "\n" << r.out;
   }
 }
 

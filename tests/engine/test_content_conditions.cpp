@@ -117,6 +117,38 @@ TEST_F(ContentConditionsTest, ConverterOutputFoldsOnlyAToZ) {
   EXPECT_TRUE(WorkFiles().empty()) << "temporary files left behind";
 }
 
+TEST_F(ContentConditionsTest, PackagesAreReadWithoutConverters) {
+  // No converter on PATH: the package forms need none, whatever their names.
+  struct Case {
+    const char* what;
+    const char* fixture;
+    std::string name;
+    std::string text;
+    bool pass;
+  };
+  const Case cases[] = {
+      {"docx, folded beyond A to Z", "sample.docx", "report.docx", "CAFÉ ÜBERALL", true},
+      {"docx, absent", "sample.docx", "report.docx", "narwhal", false},
+      {"xlsx content under a .xls name", "sample.xlsx", "sheet.xls", "narwhal", true},
+      {"pptx content under a .ppt name", "sample.pptx", "deck.ppt", "ocelot", true},
+      {"odt", "sample.odt", "minutes.odt", "walrus signed", true},
+      {"ods", "sample.ods", "sheet.ods", "äpfel", true},
+      {"odp", "sample.odp", "deck.odp", "absent", false},
+  };
+  for (const Case& c : cases) {
+    const std::string path = Path(c.name);
+    std::filesystem::copy_file(std::string(TESSALY_TEST_DATA) + "/content/" + c.fixture, path,
+                               std::filesystem::copy_options::overwrite_existing);
+    criteria.containsText = c.text;
+    EXPECT_EQ(Pass(path), c.pass) << c.what;
+  }
+  EXPECT_EQ(TakeMissingConvertersMessage(), "");
+  // The type list decides for the OpenDocument types too.
+  criteria.typeText = "DOC";
+  criteria.containsText = "absent";
+  EXPECT_TRUE(Pass(Path("minutes.odt")));
+}
+
 TEST_F(ContentConditionsTest, UntestedTypesPass) {
   EchoConverters();
   criteria.containsText = "absent";

@@ -208,6 +208,44 @@ TEST_F(TextScannerTest, EveryPathAgreesWithFoldingTheWholeFileAtEveryBoundary) {
   }
 }
 
+// The same search over text handed in pieces, as a package's text arrives:
+// an occurrence at every offset around the first chunk's end, pieces of
+// every size, both case rules, a text longer than a chunk.
+TEST(StreamScanner, FindsWhatTheFileScanFindsWhateverThePieces) {
+  const std::size_t chunk = ScanChunkSizeFor(7);
+  struct Case {
+    const char* what;
+    std::string placed;
+    std::string text;
+    bool caseSensitive;
+    bool found;
+  };
+  const Case cases[] = {
+      {"ASCII rule", "harbour", "HARBOUR", false, true},
+      {"two-byte rule", "CAFÉ", "café", false, true},
+      {"case kept", "Harbour", "harbour", true, false},
+      {"empty text", "abc", "", false, false},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t at = chunk - 4; at < chunk + 12; at += 3) {
+      const std::string haystack = std::string(at, 'x') + c.placed + std::string(30, 'x');
+      for (const std::size_t piece : {std::size_t{5}, std::size_t{4096}, haystack.size()}) {
+        SCOPED_TRACE(std::string(c.what) + " at " + std::to_string(at) + ", pieces of " + std::to_string(piece));
+        TStreamScanner scanner(c.text, c.caseSensitive);
+        bool more = true;
+        for (std::size_t p = 0; p < haystack.size() && more; p += piece)
+          more = scanner.Feed(std::string_view(haystack).substr(p, piece));
+        EXPECT_EQ(scanner.Finish(), c.found);
+      }
+    }
+  }
+  const std::string longText(2 * chunk + 5, 'q');
+  TStreamScanner scanner(longText, true);
+  scanner.Feed(std::string(chunk, 'x') + longText.substr(0, chunk));
+  scanner.Feed(longText.substr(chunk));
+  EXPECT_TRUE(scanner.Finish());
+}
+
 }  // namespace
 }  // namespace tessaly::engine
 

@@ -1,6 +1,6 @@
 // End-to-end content searches: `tessaly --search -c TEXT` over documents
 // made by real programs, read by the real converters (poppler-utils,
-// catdoc, pptext, ravelt).
+// catdoc, pptext, ravelt) or, for office packages, in-process.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -18,7 +18,8 @@ class ContentSearchTest : public test::TempFolderTest {
   void SetUp() override {
     TempFolderTest::SetUp();
     std::filesystem::create_directory(Path("docs"));
-    for (const char* name : {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf"})
+    for (const char* name : {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf", "sample.docx", "sample.odt",
+                             "sample.xlsx", "sample.ods", "sample.pptx", "sample.odp"})
       std::filesystem::copy_file(std::string(TESSALY_TEST_DATA) + "/content/" + name, Path(std::string("docs/") + name));
     Write("docs/sample.ppt", Gunzip(std::string(TESSALY_TEST_DATA) + "/content/sample.ppt.gz"));
     Write("docs/notes.txt", "Harbour lights at Straße 5");
@@ -69,30 +70,36 @@ TEST_F(ContentSearchTest, ListsExactlyTheFilesThatHoldTheText) {
   };
   const Case cases[] = {
       {"in every document", "harbour", "",
-       {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html"}},
+       {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html", "sample.docx",
+        "sample.odt", "sample.xlsx", "sample.ods", "sample.pptx", "sample.odp"}},
       {"PDF only", "pelican", "", {"sample.pdf", "page.html"}},
-      {"Word only", "walrus", "", {"sample.doc"}},
-      {"Excel only", "narwhal", "", {"sample.xls"}},
-      {"PowerPoint only", "ocelot", "", {"sample.ppt"}},
+      // The package forms are read in-process (*.DOC also finds .docx).
+      {"Word only", "walrus", "", {"sample.doc", "sample.docx", "sample.odt"}},
+      {"Excel only", "narwhal", "", {"sample.xls", "sample.xlsx", "sample.ods"}},
+      {"PowerPoint only", "ocelot", "", {"sample.ppt", "sample.pptx", "sample.odp"}},
       {"RTF only", "heron", "", {"sample.rtf"}},
       {"non-ASCII from the RTF", "smørrebrød", "", {"sample.rtf"}},
       {"nowhere", "zebra", "", {}},
       // With case: "harbour" is lower case only in the sheet and the page.
-      {"case kept", "Harbour", "-s", {"sample.pdf", "sample.doc", "sample.rtf", "sample.ppt", "notes.txt"}},
-      // Converter output folds A to Z only; the scanner (text, PDF) folds
-      // by the code page.
-      {"Café in the Word text", "café", "", {"sample.doc"}},
-      {"CAFÉ not in the Word text", "CAFÉ", "", {}},
+      {"case kept", "Harbour", "-s",
+       {"sample.pdf", "sample.doc", "sample.rtf", "sample.ppt", "notes.txt", "sample.docx", "sample.odt",
+        "sample.pptx", "sample.odp"}},
+      // Converter output folds A to Z only; the scanner (text, PDF, the
+      // text of packages) folds by the code page.
+      {"Café in the Word text", "café", "", {"sample.doc", "sample.docx", "sample.odt"}},
+      {"CAFÉ in the packages, not in the Word converter's text", "CAFÉ", "", {"sample.docx", "sample.odt"}},
       {"GRÜSSE in the PDF text", "GRÜßE", "", {"sample.pdf"}},
-      {"straße in the slides and the text file", "straße", "", {"sample.ppt", "notes.txt"}},
-      {"non-ASCII from the sheet", "Äpfel", "", {"sample.xls"}},
+      {"straße in the slides and the text file", "straße", "", {"sample.ppt", "notes.txt", "sample.pptx", "sample.odp"}},
+      {"non-ASCII from the sheet", "Äpfel", "", {"sample.xls", "sample.xlsx", "sample.ods"}},
       // A PDF field: only PDFs are tested, the other types pass untested.
       {"PDF producer", "libreoffice", "--in Producer",
-       {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html"}},
+       {"sample.pdf", "sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html", "sample.docx",
+        "sample.odt", "sample.xlsx", "sample.ods", "sample.pptx", "sample.odp"}},
       {"not the PDF producer", "pelican", "--in Producer",
-       {"sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html"}},
+       {"sample.doc", "sample.xls", "sample.rtf", "sample.ppt", "notes.txt", "page.html", "sample.docx", "sample.odt",
+        "sample.xlsx", "sample.ods", "sample.pptx", "sample.odp"}},
       // "Search in PDF files" off: PDFs pass untested.
-      {"PDF search off", "walrus", "--no-pdf", {"sample.doc", "sample.pdf"}},
+      {"PDF search off", "walrus", "--no-pdf", {"sample.doc", "sample.pdf", "sample.docx", "sample.odt"}},
   };
   for (const Case& c : cases) EXPECT_EQ(Search(c.text, c.options), c.names) << c.what;
   EXPECT_TRUE(WorkFiles().empty()) << "temporary files left in the work folder";
