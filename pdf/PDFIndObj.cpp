@@ -119,12 +119,15 @@ TPDFObject* TPDFIndObj::LoadObject() {
     return Body;
   }
   SkipWhite(text);
+  // The keyword runs to white space or a delimiter ("obj<<", "obj[" and
+  // "obj% comment" all give obj); one that reaches the end of the text is
+  // none.
   std::string_view keyword;
-  if (text.substr(0, 5) == "obj<<" || text.substr(0, 4) == "obj[") {
-    keyword = text.substr(0, 3);
-  } else {
+  {
     std::size_t i = 0;
-    while (i < text.size() && !IsPDFWhiteSpace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < text.size() && !IsPDFWhiteSpace(static_cast<unsigned char>(text[i])) &&
+           !IsPDFDelimiter(static_cast<unsigned char>(text[i])))
+      ++i;
     if (i < text.size()) keyword = text.substr(0, i);
   }
   if (keyword != "obj") {

@@ -39,11 +39,14 @@ void TPDFLexer::SkipSpace() {
   // "Before the last byte": the last byte of the text is never skipped as
   // white space, so the scanner can still look at it.
   const std::size_t last = text_.empty() ? 0 : text_.size() - 1;
-  while (pos_ < last && IsPDFWhiteSpace(Peek())) ++pos_;
-  if (pos_ < last && Peek() == '%') {
+  for (;;) {
+    while (pos_ < last && IsPDFWhiteSpace(Peek())) ++pos_;
+    if (pos_ >= last || Peek() != '%') return;
+    // A comment counts as white space: it runs to its line end, which is
+    // skipped with it (CR LF as one), and any white space or further
+    // comments after it go too. Writers put comments inside dictionaries
+    // and follow them with indented or blank lines.
     while (pos_ < last && Peek() != '\r' && Peek() != '\n') ++pos_;
-    // One comment per call, ended by its line end; what follows the line end
-    // (even an indented line) is left alone.
     if (Peek() == '\r' && Peek(1) == '\n')
       pos_ += 2;
     else

@@ -32,9 +32,8 @@ class TPDFLexer {
   unsigned char Peek(std::size_t offset = 0) const;
   void Advance(std::size_t count) { pos_ += count; }
 
-  // Skips white space while the cursor is before the last byte, then at most
-  // one comment with its line end (CR LF counting as one). White space after
-  // the comment is left for the caller.
+  // Skips any run of white space and comments while the cursor is before
+  // the last byte; a comment goes with its line end (CR LF counting as one).
   void SkipSpace();
 
   // A keyword ("true", "false", "null") at the cursor: it is the whole rest

@@ -53,12 +53,15 @@ TEST(PDFParser, ObjectTexts) {
       {"[] ", "[ ]"},
       {"[1 [2 [3]] (s)]", "[ 1 [ 2 [ 3 ] ] (s) ]"},
       {"[1 2 ) 3]", "[ 1 2 ]"},
-      // A comment ends at its line; an indented line after it is not read.
+      // A comment is white space, with whatever white space and comments
+      // follow it (an indented or blank line, as cairo and ReportLab write).
       {"[1 2 % note\n3]", "[ 1 2 3 ]"},
       {"[1 2 % note\r\n3]", "[ 1 2 3 ]"},
-      {"[1 2 % note\n  3]", "[ 1 2 ]"},
+      {"[1 2 % note\n  3]", "[ 1 2 3 ]"},
+      {"<< /Type /Page % 1\n   /Rotate 90 >>", "<<\n/Type /Page\n/Rotate 90\n>>\n"},
+      {"<< /A 1 % c\n\n% d\r\n /B 2 >>", "<<\n/A 1\n/B 2\n>>\n"},
       {"% header\n1", "1"},
-      {"% header\n 1", "<nothing>"},
+      {"% header\n 1", "1"},
       {"   42", "42"},
       // The "obj" keyword of an indirect object is not read.
       {"1 0 obj", "1"},
@@ -308,7 +311,7 @@ TEST(PDFParser, TruncationSweep) {
   }
 }
 
-TEST(PDFLexer, SkipSpaceSkipsOneComment) {
+TEST(PDFLexer, SkipSpaceSkipsCommentsAsWhiteSpace) {
   struct Case {
     const char* text;
     std::size_t pos;  // cursor after one SkipSpace
@@ -318,8 +321,8 @@ TEST(PDFLexer, SkipSpaceSkipsOneComment) {
       {"%c\nx", 3},
       {"%c\r\nx", 4},
       {"%c\rx", 3},
-      {"%a\n%b\nx", 3},  // one comment per call
-      {"  %c\n  x", 5},  // no white space after the comment
+      {"%a\n%b\nx", 6},  // every comment of a run
+      {"  %c\n  x", 7},  // and the white space after it
       {"   ", 2},        // the last byte is never skipped as space
       {"%abc", 4},       // a comment to the end moves past it
       {"", 0},
