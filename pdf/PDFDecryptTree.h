@@ -1,15 +1,15 @@
-// RC4 decryption of one indirect object's strings and stream data, shared by
-// the whole-file document and the direct-access link.
+// Decryption of one indirect object's strings and stream data, shared by the
+// whole-file document and the direct-access link.
 #pragma once
-
-#include <string>
 
 namespace tessaly::pdf {
 
 class TPDFObject;
+class TPDFObjectCipher;
 
 // Decrypts in place every string and stream below `obj` with the object's
-// key. Containers nested deeper than the parser's limit are left as they are.
-void DecryptObjectTree(TPDFObject* obj, const std::string& key);
+// cipher. Containers nested deeper than the parser's limit are left as they
+// are.
+void DecryptObjectTree(TPDFObject* obj, const TPDFObjectCipher& cipher);
 
 }  // namespace tessaly::pdf

@@ -6,22 +6,12 @@
 
 #include "pdf/PDFDocument.h"
 #include "pdf/PDFDecryptTree.h"
+#include "pdf/PDFEncryptDict.h"
 #include "pdf/PDFMD5.h"
-#include "pdf/PDFRC4.h"
 #include "pdf/uPDFStructure.h"
 
 namespace tessaly::pdf {
 namespace {
-
-std::int32_t DirectInt32(TPDFObject* obj) {
-  const auto* n = PDFAs<TPDFNumeric>(obj);
-  return n != nullptr ? n->IntValue() : 0;
-}
-
-std::string DirectString(TPDFObject* obj) {
-  const auto* s = PDFAs<TPDFString>(obj);
-  return s != nullptr ? s->Value() : std::string();
-}
 
 // The current time as a decimal number of days since 30 December 1899.
 std::string NowAsDays() {
@@ -44,24 +34,8 @@ void TPDFDocument::ReadEncryption() {
     params.state = kOtherEncrypted;
     if (auto* ref = PDFAs<TPDFIndRef>(entry)) entry = ref->Resolve();
     if (auto* dict = PDFAs<TPDFDictionary>(entry)) {
-      const auto* filterName = PDFAs<TPDFName>(dict->GetValue("Filter"));
-      const std::string filter = filterName != nullptr ? filterName->Value() : std::string();
-      const std::int32_t v = DirectInt32(dict->GetValue("V"));
-      const std::int32_t r = DirectInt32(dict->GetValue("R"));
-      const std::int32_t length = DirectInt32(dict->GetValue("Length"));
-      // /P read through a reference too; an unsigned word (4294967292, as
-      // some writers store it) is the same as its signed form (-4).
-      std::int32_t p = 0;
-      if (const auto* pNumber = PDFAs<TPDFNumeric>(dict->GetValue("P", true)))
-        p = PermissionWordFromNumber(pNumber->Value());
-      if (filter == "Standard" && (v == 1 || v == 2) && (r == 2 || r == 3)) {
+      if (ReadStandardSecurity(*dict, params)) {
         params.state = kStandardEncrypted;
-        params.revision = r;
-        params.handlerVersion = v;
-        params.ownerEntry = DirectString(dict->GetValue("O"));
-        params.userEntry = DirectString(dict->GetValue("U"));
-        params.permissionWord = p;
-        params.strength = v == 2 ? length : 40;
         params.fileId = FileIdentifier();
       }
     }
@@ -120,7 +94,7 @@ void TPDFDocument::DecryptObject(TPDFIndObj& entry) {
   TPDFObject* body = entry.LoadObject();
   if (entry.Decrypted || !CanDecrypt()) return;
   entry.Decrypted = true;
-  DecryptObjectTree(body, security_.ObjectKey(entry.ObjNum, entry.GenNum));
+  DecryptObjectTree(body, security_.ObjectCipher(entry.ObjNum, entry.GenNum));
 }
 
 }  // namespace tessaly::pdf

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "pdf/PDFDecryptTree.h"
-#include "pdf/PDFRC4.h"
 #include "pdf/uPDFStructure.h"
 
 namespace tessaly::pdf {
@@ -17,7 +16,7 @@ TSmartPDFCrypt::TSmartPDFCrypt(TPDFSecurityParams params) : handler_(std::move(p
 void TSmartPDFCrypt::DecryptObject(TPDFObject* obj, std::int32_t objNum,
                                    std::int32_t genNum) const {
   if (!CanDecrypt()) return;
-  DecryptObjectTree(obj, ObjectKey(objNum, genNum));
+  DecryptObjectTree(obj, handler_.ObjectCipher(objNum, genNum));
 }
 
 }  // namespace tessaly::pdf

@@ -41,7 +41,7 @@ class TSmartPDFCrypt {
     return handler_.ObjectKey(objNum, genNum);
   }
 
-  // Decrypts in place, with the key of object (objNum, genNum), every string
+  // Decrypts in place, with the cipher of object (objNum, genNum), every string
   // reached from `obj` through dictionary values, array items and a stream's
   // dictionary, and a stream's raw data. Names, numbers and references are
   // left alone; objects reached only through references are not touched.

@@ -2,22 +2,13 @@
 // direct-access link, and the password decision at open.
 #include "pdf/SmartPDFInfo.h"
 
+#include "pdf/PDFEncryptDict.h"
 #include "pdf/SmartPDFReader.h"
 #include "pdf/uPDFStructure.h"
 
 namespace tessaly::pdf {
 
 namespace {
-
-// The number under key (direct), or nothing.
-const TPDFNumeric* NumberFor(const TPDFDictionary* d, std::string_view key) {
-  return PDFAs<TPDFNumeric>(d->GetValue(key));
-}
-
-std::string StringFor(const TPDFDictionary* d, std::string_view key) {
-  const auto* s = PDFAs<TPDFString>(d->GetValue(key));
-  return s ? s->Value() : std::string();
-}
 
 // The first string of the /ID array of the newest trailer that has one.
 std::string FirstIdString(const TSmartPDFReader& reader) {
@@ -36,26 +27,12 @@ TSmartPDFInfo::TSmartPDFInfo(TSmartPDFReader& reader) : version_(reader.Version(
   TPDFSecurityParams params;
   encrypt_ = reader.TrailerDictionary("Encrypt");
   if (encrypt_ != nullptr) {
-    const auto* filter = PDFAs<TPDFName>(encrypt_->GetValue("Filter"));
-    const TPDFNumeric* v = NumberFor(encrypt_, "V");
-    const TPDFNumeric* r = NumberFor(encrypt_, "R");
-    const TPDFNumeric* length = NumberFor(encrypt_, "Length");
-    const TPDFNumeric* p = NumberFor(encrypt_, "P");
-    const std::int64_t vv = v ? v->Int64Value() : 0;
-    const std::int64_t rv = r ? r->Int64Value() : 0;
-    params.state = vv != 0 ? kStandardEncrypted : kOtherEncrypted;
-    accepted_ = filter != nullptr && filter->Value() == "Standard" && (vv == 1 || vv == 2) &&
-                (rv == 2 || rv == 3);
-    if (accepted_) {
-      params.handlerVersion = static_cast<std::int32_t>(vv);
-      params.revision = static_cast<std::int32_t>(rv);
-      params.strength = vv == 1 ? 40 : (length ? length->IntValue() : 0);
-      params.ownerEntry = StringFor(encrypt_, "O");
-      params.userEntry = StringFor(encrypt_, "U");
-      params.permissionWord = p ? PermissionWordFromNumber(p->Value()) : 0;
-    }
-    // With state 1 and parameters not accepted (an AES or public-key
-    // handler), revision and version stay 0, so every password test fails.
+    const TPDFNumeric* v = PDFAs<TPDFNumeric>(encrypt_->GetValue("V"));
+    params.state = v != nullptr && v->Int64Value() != 0 ? kStandardEncrypted : kOtherEncrypted;
+    accepted_ = ReadStandardSecurity(*encrypt_, params);
+    // With state 1 and parameters not accepted (a public-key handler, an
+    // unknown crypt filter), revision and version stay 0, so every password
+    // test fails.
   }
   params.fileId = FirstIdString(reader);
   crypt_ = std::make_unique<TSmartPDFCrypt>(std::move(params));

@@ -4,7 +4,7 @@
 // At creation it reads the encryption dictionary through the reader's
 // trailers, decides the encryption state (0 none, 1 /Encrypt with a non-zero
 // /V, 2 /Encrypt whose /V is missing, zero or not a number), accepts the key
-// parameters only for the standard handler with /V 1 or 2 and /R 2 or 3,
+// parameters only for a supported standard handler (ReadStandardSecurity),
 // takes the first /ID string and makes the link's TSmartPDFCrypt from them.
 #pragma once
 
@@ -37,7 +37,8 @@ class TSmartPDFInfo {
   int EncryptionState() const { return crypt_->State(); }
   // True when the key parameters are those of the supported handler.
   bool ParametersAccepted() const { return accepted_; }
-  // Key length in bits (40, the /Length value, or 0 when not accepted).
+  // Key length in bits (40, the /Length value, 128 for /V 4, 256 for /V 5,
+  // or 0 when not accepted).
   std::int32_t KeyLength() const { return crypt_->Params().strength; }
   const std::string& FileId() const { return crypt_->Params().fileId; }
   TSmartPDFCrypt& Crypt() { return *crypt_; }

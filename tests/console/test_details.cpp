@@ -346,6 +346,53 @@ TEST(DetailsCommand, PackageProperties) {
   }
 }
 
+// Files of common producers with pdfinfo's answers (poppler 22.12) recorded:
+// comments inside dictionaries (cairo's page objects, ReportLab's trailer),
+// AES-128 and AES-256 from qpdf, and RC4 through a version 4 crypt filter.
+TEST(DetailsCommand, RealProducersAgreeWithRecordedPdfinfo) {
+  struct Case {
+    const char* file;
+    const char* pages;
+    const char* size;
+    const char* encryption;
+    const char* fields[6];  // Title, Author, Subject, Keywords, Creator, Producer
+  };
+  const char* const kSmith[6] = {"Quarterly report", "J. Smith", "Sales", "alpha beta", "", "GPL Ghostscript 10.00.0"};
+  const Case cases[] = {
+      {"cairo-two-sizes.pdf", "2 pages", "595 x 842", "Not encrypted",
+       {"Cairo two sizes", "Ann Cairo", "Page sizes", "cairo test", "mk_cairo.py",
+        "cairo 1.16.0 (https://cairographics.org)"}},
+      {"reportlab-trailer-comment.pdf", "4 pages", "612 x 792", "Not encrypted",
+       {"ReportLab invoice", "Rita Lab", "Invoices", "invoice report", "mk_reportlab.py",
+        "ReportLab PDF Library - www.reportlab.com"}},
+      {"qpdf-aes-128.pdf", "1 page", "595 x 842", "128-bit encryption", {}},
+      {"qpdf-aes-256.pdf", "1 page", "595 x 842", "256-bit encryption", {}},
+      {"qpdf-aes-256-objstm.pdf", "1 page", "595 x 842", "256-bit encryption", {}},
+      {"qpdf-rc4-v4.pdf", "1 page", "595 x 842", "128-bit encryption", {}},
+      {"da-tree-aes-objstm.pdf", "4 pages", "595 x 842", "128-bit encryption",
+       {"Direct access tree", "", "", "", "", "hand-written"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const RunResult r = Tessaly({kData + "/pdf/" + c.file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::map<std::string, std::string> ours = DetailsLines(r.out);
+    EXPECT_EQ(ours["Page Count"], c.pages);
+    EXPECT_EQ(ours["Paper Size"], c.size);
+    EXPECT_EQ(ours["Encryption"], c.encryption);
+    const char* const* fields = c.fields[0] != nullptr ? c.fields : kSmith;
+    int i = 0;
+    for (const char* key : {"Title", "Author", "Subject", "Keywords", "Creator", "Producer"})
+      EXPECT_EQ(ours[key], fields[i++]) << key;
+  }
+  // A 256-bit file whose user password is set: no page data, no fields.
+  const RunResult locked = Tessaly({kData + "/pdf/qpdf-aes-256-user.pdf"});
+  std::map<std::string, std::string> ours = DetailsLines(locked.out);
+  EXPECT_EQ(ours["Page Count"], "0 page");
+  EXPECT_EQ(ours["Encryption"], "256-bit encryption");
+  EXPECT_EQ(ours["Author"], "");
+}
+
 TEST(DetailsCommand, FilesAreSeparatedByOneBlankLine) {
   const std::string doc = kData + "/summary/report.doc";
   const RunResult r = Tessaly({kLetter, doc, kData + "/details/README.md"});

@@ -56,7 +56,9 @@ TEST(PdfField, Contains) {
       // Encrypted: readable with the empty user password only.
       {"RC4 empty user password", "qpdf-rc4-128.pdf", "Author", "smith", false, true},
       {"RC4 user password set", "qpdf-rc4-128-user.pdf", "Author", "smith", false, false},
-      {"AES", "qpdf-aes-128.pdf", "Author", "smith", false, false},
+      {"AES-128", "qpdf-aes-128.pdf", "Author", "smith", false, true},
+      {"AES-256", "qpdf-aes-256.pdf", "Title", "quarterly", false, true},
+      {"AES-256 user password set", "qpdf-aes-256-user.pdf", "Author", "smith", false, false},
       {"not a field name", "gs-smith.pdf", "Full-Text", "smith", false, false},
       {"missing file", "none.pdf", "Author", "smith", false, false},
   };

@@ -216,7 +216,13 @@ TEST(PdfEncryption, FilesWrittenByQpdfAndGhostscript) {
       {"qpdf-rc4-128-user.pdf", 1, 128, ""},
       // Ghostscript writes /P 4294967292 (unsigned); it is -4.
       {"gs-rc4-128.pdf", 1, 128, "J. Smith"},
-      {"qpdf-aes-128.pdf", 2, 0, ""},               // V 4: another handler
+      {"qpdf-aes-128.pdf", 1, 128, "J. Smith"},     // V 4, crypt filter /AESV2
+      {"qpdf-aes-128-clearmeta.pdf", 1, 128, "J. Smith"},  // /EncryptMetadata false
+      {"qpdf-rc4-v4.pdf", 1, 128, "J. Smith"},      // V 4, crypt filter /V2 (RC4)
+      {"qpdf-aes-256-r5.pdf", 1, 256, "J. Smith"},  // V 5, R 5 (SHA-256)
+      {"qpdf-aes-256.pdf", 1, 256, "J. Smith"},     // V 5, R 6 (iterated hash)
+      {"qpdf-aes-256-objstm.pdf", 1, 256, "J. Smith"},  // Info in an AES-256 object stream
+      {"qpdf-aes-256-user.pdf", 1, 256, ""},        // user password set
       {"gs-smith.pdf", 0, 0, "J. Smith"},
   };
   for (const Case& c : cases) {
@@ -353,7 +359,15 @@ TEST(PdfEncryption, EncryptDictionaryForms) {
     int strength;
   };
   const Case cases[] = {
-      {"AES handler", "9 0 R", {{9, "<< /Filter /Standard /V 4 /R 4 /Length 128 >>"}}, 2, 0},
+      // V 4 without /StmF and /StrF encrypts nothing (both /Identity).
+      {"V 4 without filters", "9 0 R", {{9, "<< /Filter /Standard /V 4 /R 4 /Length 128 >>"}}, 1, 128},
+      {"unknown crypt method", "9 0 R",
+       {{9, "<< /Filter /Standard /V 4 /R 4 /CF << /F << /CFM /Other >> >> /StmF /F /StrF /F >>"}}, 2, 0},
+      {"filter not in /CF", "9 0 R", {{9, "<< /Filter /Standard /V 4 /R 4 /StmF /F >>"}}, 2, 0},
+      {"AES-256 filter at V 4", "9 0 R",
+       {{9, "<< /Filter /Standard /V 4 /R 4 /CF << /F << /CFM /AESV3 >> >> /StmF /F >>"}}, 2, 0},
+      {"RC4 filter at V 5", "9 0 R",
+       {{9, "<< /Filter /Standard /V 5 /R 6 /CF << /F << /CFM /V2 >> >> /StrF /F >>"}}, 2, 0},
       {"revision 4", "9 0 R", {{9, "<< /Filter /Standard /V 2 /R 4 /Length 128 >>"}}, 2, 0},
       {"public-key handler", "9 0 R", {{9, "<< /Filter /Adobe.PubSec /V 2 /R 3 >>"}}, 2, 0},
       {"not a dictionary", "9 0 R", {{9, "(x)"}}, 2, 0},

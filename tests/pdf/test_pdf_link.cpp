@@ -73,7 +73,11 @@ TEST(SmartPDFLink, RealFiles) {
       {"qpdf-rc4-128-user.pdf", false, 0, 0, 0, 0, 0},       // both passwords set
       {"qpdf-rc4-40-user.pdf", false, 0, 0, 0, 0, 0},
       {"da-tree-both-pw.pdf", false, 0, 0, 0, 0, 0},
-      {"qpdf-aes-128.pdf", false, 0, 0, 0, 0, 0},            // AES (/V 4): not the accepted handler
+      {"qpdf-aes-128.pdf", true, 1, 595, 842, 0, 0},         // AES-128 (/V 4)
+      {"qpdf-rc4-v4.pdf", true, 1, 595, 842, 0, 0},          // RC4 through a /V 4 crypt filter
+      {"qpdf-aes-256-objstm.pdf", true, 1, 595, 842, 0, 0},  // AES-256, R 6, object streams
+      {"da-tree-aes-objstm.pdf", true, 4, 595, 842, 420, 595},  // AES-128 object streams
+      {"qpdf-aes-256-user.pdf", false, 0, 0, 0, 0, 0},       // user password set
       {"smith.ps", false, 0, 0, 0, 0, 0},                    // not a PDF file
   };
   TPdfToolkit toolkit;
@@ -135,7 +139,9 @@ TEST(SmartPDFLink, EncryptionFacts) {
       {"qpdf-rc4-40.pdf", 1, 40, true},
       {"qpdf-rc4-128.pdf", 1, 128, true},
       {"qpdf-rc4-128-user.pdf", 1, 128, false},
-      {"qpdf-aes-128.pdf", 1, 0, false},  // /V 4: state 1, parameters not accepted
+      {"qpdf-aes-128.pdf", 1, 128, true},
+      {"qpdf-aes-256.pdf", 1, 256, true},
+      {"qpdf-aes-256-user.pdf", 1, 256, false},
   };
   for (const Case& c : cases) {
     // The link refuses some of these; the info is read over its own reader.

@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "pdf/PDFAES.h"
 #include "pdf/PDFMD5.h"
 #include "pdf/PDFRC4.h"
 #include "pdf/PDFSecurity.h"
+#include "pdf/PDFSHA2.h"
 
 namespace tessaly::pdf {
 namespace {
@@ -266,6 +268,123 @@ TEST(SecurityHandler, ObjectKey) {
   TPDFSecurityHandler wide(kRc4_128);
   ASSERT_TRUE(wide.TryPassword(""));
   EXPECT_EQ(wide.ObjectKey(1, 0).size(), 16u);  // 16 + 5 is cut to 16
+}
+
+TEST(AES, PublishedVectorsAndPadding) {
+  // NIST SP 800-38A, F.2.1 (CBC-AES128), first block.
+  const std::string key = Unhex("2b7e151628aed2a6abf7158809cf4f3c");
+  const std::string iv = Unhex("000102030405060708090a0b0c0d0e0f");
+  const std::string plain = Unhex("6bc1bee22e409f96e93d7e117393172a");
+  const std::string cipher = Unhex("7649abac8119b246cee98e9b12e9197d");
+  EXPECT_EQ(AESEncryptCBC(key, iv, plain), cipher);
+  EXPECT_EQ(AESDecryptCBC(key, iv, cipher), plain);
+  struct Case {
+    const char* name;
+    std::string tail;  // plaintext block after the first, encrypted below
+    std::string expected;
+  };
+  const std::string padded = "abc" + std::string(13, '\x0d');
+  const std::string badPad = "abc" + std::string(12, '\x0d') + "\x05";
+  const std::string zeroPad = "abc" + std::string(13, '\0');
+  const Case cases[] = {
+      {"PKCS#7 padding removed", padded, plain + "abc"},
+      {"a padding byte that disagrees is kept", badPad, plain + badPad},
+      {"no padding at all is kept", zeroPad, plain + zeroPad},
+  };
+  for (const Case& c : cases) {
+    const std::string data = iv + AESEncryptCBC(key, iv, plain + c.tail);
+    EXPECT_EQ(AESDecryptData(key, data), c.expected) << c.name;
+    // A partial last block is dropped with whatever follows.
+    EXPECT_EQ(AESDecryptData(key, data + "xyz"), c.expected) << c.name;
+  }
+  EXPECT_EQ(AESDecryptData(key, iv), "");               // the IV alone
+  EXPECT_EQ(AESDecryptData(key.substr(0, 5), iv + cipher), "");  // no AES key length
+}
+
+TEST(SHA2, PublishedVectors) {
+  // FIPS 180-2 examples for "abc".
+  EXPECT_EQ(SHA2Digest(256, "abc"), Unhex("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+  EXPECT_EQ(SHA2Digest(384, "abc").substr(0, 8), Unhex("cb00753f45a35e8b"));
+  EXPECT_EQ(SHA2Digest(512, "abc").substr(0, 8), Unhex("ddaf35a193617aba"));
+  EXPECT_EQ(SHA2Digest(128, "abc"), "");
+}
+
+// The encryption dictionary of qpdf-aes-256-user.pdf (qpdf 11, `--encrypt
+// user owner 256`: /V 5, /R 6) and qpdf-aes-256-r5.pdf (`--force-R5`, empty
+// user password).
+TPDFSecurityParams Aes256Params(int r, const char* o, const char* u, const char* oe, const char* ue,
+                                const char* perms) {
+  TPDFSecurityParams p;
+  p.state = kStandardEncrypted;
+  p.handlerVersion = 5;
+  p.revision = r;
+  p.strength = 256;
+  p.ownerEntry = Unhex(o);
+  p.userEntry = Unhex(u);
+  p.ownerKeyEntry = Unhex(oe);
+  p.userKeyEntry = Unhex(ue);
+  p.permsEntry = Unhex(perms);
+  p.permissionWord = -4;
+  p.fileId = Unhex(kQpdfId);
+  p.stringMethod = p.streamMethod = TCryptMethod::kAESV3;
+  return p;
+}
+
+const TPDFSecurityParams kAes256User = Aes256Params(
+    6, "e5261525da44f36fe9807f16d2020da6dd4f260700029061af854361b0cd79b89f55e46f56ebb9f3f81ae11c80eaa339",
+    "1ebd769ec184255df5f20a7e0ba38d300e1073cd1e68a80d5ddb1b19104eb87a2230468781aeeaeea13bb26f31b00aa3",
+    "01147e3c97a17768fcc3de554c70bcec4b51bd53b7ed4bffb83865d3b1a57c2b",
+    "62cfc9244805f4181a093885a32ad937bf3b184181a67c874a604259fec490da", "47e9151a82ac400a73055e4701a2066a");
+
+TEST(SecurityHandler, Revision6HashOfAQpdfFile) {
+  struct Case {
+    const char* password;
+    bool user, owner;
+  };
+  const Case cases[] = {
+      {"user", true, false},
+      {"owner", false, true},
+      {"", false, false},
+      {"wrong", false, false},
+      {"User", false, false},
+  };
+  std::string userKey;
+  for (const Case& c : cases) {
+    TPDFSecurityHandler handler(kAes256User);
+    EXPECT_EQ(handler.UserPasswordTest(c.password), c.user) << c.password;
+    if (c.user) userKey = handler.WorkingKey();
+    EXPECT_EQ(handler.OwnerPasswordTest(c.password), c.owner) << c.password;
+    // Both passwords give the same 32-byte file key, from /UE and from /OE.
+    if (c.owner) {
+      EXPECT_EQ(handler.WorkingKey().size(), 32u);
+      EXPECT_EQ(handler.WorkingKey(), userKey);
+    }
+    EXPECT_EQ(handler.TryPassword(c.password), c.user || c.owner) << c.password;
+  }
+  // A /Perms that the key does not decrypt to "adb" refuses the key.
+  TPDFSecurityParams tampered = kAes256User;
+  tampered.permsEntry[0] = static_cast<char>(tampered.permsEntry[0] ^ 1);
+  EXPECT_FALSE(TPDFSecurityHandler(tampered).UserPasswordTest("user"));
+  // Revision 5 hashes the same entries with one SHA-256: they do not match.
+  TPDFSecurityParams r5 = kAes256User;
+  r5.revision = 5;
+  EXPECT_FALSE(TPDFSecurityHandler(r5).UserPasswordTest("user"));
+}
+
+TEST(SecurityHandler, AesObjectKeysTakeTheSaltSuffix) {
+  TPDFSecurityParams p = kRc4_128;
+  p.handlerVersion = 4;
+  p.revision = 4;
+  p.stringMethod = p.streamMethod = TCryptMethod::kAESV2;
+  TPDFSecurityHandler handler(p);
+  ASSERT_TRUE(handler.TryPassword(""));
+  const std::string key = handler.FileKey() + std::string("\x0c\x00\x00\x01\x00", 5);
+  EXPECT_EQ(handler.ObjectKey(12, 1, true), MD5Digest(key + "sAlT"));
+  EXPECT_EQ(handler.ObjectKey(12, 1), MD5Digest(key));
+  // The cipher decrypts strings with that key: IV first, then the blocks.
+  const std::string iv(16, '\x42');
+  const std::string data = iv + AESEncryptCBC(MD5Digest(key + "sAlT"), iv, "Hello" + std::string(11, '\x0b'));
+  EXPECT_EQ(handler.ObjectCipher(12, 1).String(data), "Hello");
 }
 
 }  // namespace
