@@ -11,7 +11,9 @@ TPDFObject* TPDFArray::Items(std::int32_t i) const {
 }
 
 void TPDFArray::Add(TPDFObject* obj) {
-  if (obj) items_.push_back(obj);
+  if (!obj) return;
+  items_.push_back(obj);
+  Hold(obj);
 }
 
 void TPDFArray::AppendText(std::string& out, int depth) const {
@@ -38,6 +40,7 @@ bool TPDFArray::RefersTo(const TPDFObject* obj) const {
 }
 
 void TPDFArray::DetachMembers(std::vector<TPDFObject*>& out) {
+  for (TPDFObject* item : items_) Drop(item);
   out.insert(out.end(), items_.begin(), items_.end());
   items_.clear();
 }

@@ -44,6 +44,8 @@ void TPDFDictionary::SetValue(std::string_view key, TPDFObject* value) {
 void TPDFDictionary::SetValue(TPDFName* key, TPDFObject* value) {
   if (!key || !value || value == this) return;
   const std::int32_t i = IndexOf(key->Value());
+  Hold(key);
+  Hold(value);
   if (i >= 0) {
     auto& entry = entries_[static_cast<std::size_t>(i)];
     if (indexed_ && entry.first != key) {
@@ -51,6 +53,8 @@ void TPDFDictionary::SetValue(TPDFName* key, TPDFObject* value) {
       index_.erase(entry.first->Value());
       index_[key->Value()] = i;
     }
+    Drop(entry.first);
+    Drop(entry.second);
     entry = {key, value};
   } else {
     entries_.emplace_back(key, value);
@@ -82,6 +86,8 @@ std::int32_t TPDFDictionary::GetInteger(std::string_view key, std::int32_t def) 
 void TPDFDictionary::RemoveKey(std::string_view key) {
   const std::int32_t i = IndexOf(key);
   if (i < 0) return;
+  Drop(entries_[static_cast<std::size_t>(i)].first);
+  Drop(entries_[static_cast<std::size_t>(i)].second);
   entries_.erase(entries_.begin() + i);
   DropIndex();
 }
@@ -94,6 +100,8 @@ void TPDFDictionary::DeleteKey(std::string_view key) {
   // released below.
   entries_.erase(entries_.begin() + i);
   DropIndex();
+  Drop(name);
+  Drop(value);
   if (PDFAs<TPDFDictionary>(value) || PDFAs<TPDFArray>(value)) value->Release();
   if (name && !TPDFStructure::IsWellKnownName(name->Value())) name->Release();
 }
@@ -103,6 +111,10 @@ void TPDFDictionary::ClearEntries() {
   old.swap(entries_);
   DropIndex();
   for (auto& [name, value] : old) {
+    Drop(name);
+    Drop(value);
+  }
+  for (auto& [name, value] : old) {
     if (name) name->Release();
     if (value) value->Release();
   }
@@ -111,12 +123,26 @@ void TPDFDictionary::ClearEntries() {
 void TPDFDictionary::CopyEntries(const TPDFDictionary& source) {
   if (&source == this) return;
   if (&source.Owner() == &Owner()) {
+    for (auto& [name, value] : entries_) {
+      Drop(name);
+      Drop(value);
+    }
     entries_ = source.entries_;
+    for (auto& [name, value] : entries_) {
+      Hold(name);
+      Hold(value);
+    }
     DropIndex();
     return;
   }
   TPDFStructure& store = Owner();
   if (auto* parsed = PDFAs<TPDFDictionary>(store.ParseObject(source.AsText()))) {
+    for (auto& [name, value] : entries_) {
+      Drop(name);
+      Drop(value);
+    }
+    // The entries pass from the parsed shell to this dictionary with their
+    // holder counts.
     entries_ = parsed->entries_;
     DropIndex();
     // The parsed shell is not needed once its entries are taken over.
@@ -168,6 +194,8 @@ bool TPDFDictionary::RefersTo(const TPDFObject* obj) const {
 
 void TPDFDictionary::DetachMembers(std::vector<TPDFObject*>& out) {
   for (auto& [name, value] : entries_) {
+    Drop(name);
+    Drop(value);
     if (name) out.push_back(name);
     if (value) out.push_back(value);
   }

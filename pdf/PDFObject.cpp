@@ -15,7 +15,9 @@ std::string TPDFObject::AsText() const {
 void TPDFObject::Release() {
   // A work list rather than recursion: a released tree may be deep. An
   // object is only taken apart once the store has agreed to free it, so a
-  // container that is still referred to elsewhere keeps its members.
+  // container that is still referred to elsewhere keeps its members. Each
+  // test is a look at the object's holder count, so a tree of N objects is
+  // freed in N steps.
   TPDFStructure& store = Owner();
   std::vector<TPDFObject*> work{this};
   while (!work.empty()) {

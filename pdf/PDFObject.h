@@ -43,6 +43,10 @@ class TPDFObject {
   // True when `obj` is a direct member of this object (a key or value of a
   // dictionary, an item of an array, a stream's dictionary), by identity.
   virtual bool RefersTo(const TPDFObject* obj) const;
+  // How many places in containers hold this object as a direct member (an
+  // object twice in one array counts twice). The store frees only objects
+  // that no container holds, so releasing needs no search over the store.
+  std::int32_t Holders() const { return holders_; }
 
   TPDFStructure& Owner() const { return *owner_; }
   bool IsIndirect() const { return isIndirect_; }
@@ -63,9 +67,20 @@ class TPDFObject {
 
  protected:
   explicit TPDFObject(TPDFStructure& owner) : owner_(&owner) {}
+  // Containers count each member they take in and let go of.
+  static void Hold(TPDFObject* obj) {
+    if (obj) ++obj->holders_;
+  }
+  static void Drop(TPDFObject* obj) {
+    if (obj) --obj->holders_;
+  }
 
  private:
+  friend class TPDFStructure;
   TPDFStructure* owner_;
+  std::int32_t holders_ = 0;
+  // The object's pool slot, kept up to date by the store.
+  std::int32_t slot_ = -1;
   bool isIndirect_ = false;
   std::int32_t indObjNum_ = 0;
   std::int32_t indGenNum_ = 0;

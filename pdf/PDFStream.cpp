@@ -8,12 +8,16 @@
 
 namespace tessaly::pdf {
 
-TPDFStream::TPDFStream(TPDFStructure& owner) : TPDFObject(owner), dictionary_(owner.NewDictionary()) {}
+TPDFStream::TPDFStream(TPDFStructure& owner) : TPDFObject(owner), dictionary_(owner.NewDictionary()) {
+  Hold(dictionary_);
+}
 
 void TPDFStream::SetDictionary(TPDFDictionary* dictionary) {
   if (!dictionary || dictionary == dictionary_) return;
   TPDFDictionary* old = dictionary_;
   dictionary_ = dictionary;
+  Hold(dictionary_);
+  Drop(old);
   if (old) old->Release();
 }
 
@@ -51,6 +55,7 @@ bool TPDFStream::RefersTo(const TPDFObject* obj) const {
 
 void TPDFStream::DetachMembers(std::vector<TPDFObject*>& out) {
   if (dictionary_) out.push_back(dictionary_);
+  Drop(dictionary_);
   dictionary_ = nullptr;
 }
 

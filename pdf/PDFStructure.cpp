@@ -37,7 +37,10 @@ int WellKnownIndex(std::string_view value) {
 
 }  // namespace
 
-TPDFStructure::TPDFStructure() : wellKnown_(kWellKnownNames.size(), nullptr) { Clear(); }
+TPDFStructure::TPDFStructure()
+    : wellKnown_(kWellKnownNames.size(), nullptr), wellKnownStale_(kWellKnownNames.size(), false) {
+  Clear();
+}
 
 TPDFStructure::~TPDFStructure() = default;
 
@@ -46,45 +49,64 @@ void TPDFStructure::Clear() {
   // Objects hold no owning pointers to each other, so the order of freeing
   // does not matter.
   pool_.clear();
-  used_ = 0;
+  end_ = 0;
+  holes_ = 0;
   spareSlots_ = 0;
   std::fill(wellKnown_.begin(), wellKnown_.end(), nullptr);
+  std::fill(wellKnownStale_.begin(), wellKnownStale_.end(), false);
+}
+
+void TPDFStructure::Compact() const {
+  if (holes_ == 0) return;
+  std::int32_t to = 0;
+  for (std::int32_t from = 0; from < end_; ++from) {
+    auto& cell = pool_[static_cast<std::size_t>(from)];
+    if (!cell) continue;
+    cell->slot_ = to;
+    if (from != to) pool_[static_cast<std::size_t>(to)] = std::move(cell);
+    ++to;
+  }
+  spareSlots_ += holes_;
+  end_ = to;
+  holes_ = 0;
 }
 
 TPDFObject* TPDFStructure::GetObject(std::int32_t i) const {
+  Compact();
   if (i < 0 || static_cast<std::size_t>(i) >= pool_.size()) return nullptr;
   return pool_[static_cast<std::size_t>(i)].get();
 }
 
 std::int32_t TPDFStructure::FindSlot(const TPDFObject* obj) const {
-  if (!obj) return -1;
-  for (std::int32_t i = used_; i-- > 0;) {
-    if (pool_[static_cast<std::size_t>(i)].get() == obj) return i;
-  }
-  return -1;
+  if (!obj || &obj->Owner() != this) return -1;
+  const std::int32_t slot = obj->slot_;
+  if (slot < 0 || slot >= end_ || pool_[static_cast<std::size_t>(slot)].get() != obj) return -1;
+  return slot;
 }
 
 bool TPDFStructure::Releasable(const TPDFObject* obj) const {
   if (FindSlot(obj) < 0) return false;
   if (const auto* name = PDFAs<TPDFName>(obj); name && name->Shared()) return false;
-  for (std::int32_t i = 0; i < used_; ++i) {
-    if (pool_[static_cast<std::size_t>(i)]->RefersTo(obj)) return false;
-  }
-  return true;
+  return obj->Holders() == 0;
 }
 
 void TPDFStructure::ReleaseObject(TPDFObject* obj) {
   if (!Releasable(obj)) return;
   const std::int32_t slot = FindSlot(obj);
   if (const auto* name = PDFAs<TPDFName>(obj)) ForgetName(name);
-  // The slots after it move down; the pool shrinks by one and keeps its
-  // spare slots.
-  pool_.erase(pool_.begin() + slot);
-  --used_;
+  pool_[static_cast<std::size_t>(slot)].reset();
+  if (slot == end_ - 1) {
+    // The last slot becomes a spare one at once.
+    --end_;
+    ++spareSlots_;
+  } else {
+    ++holes_;
+  }
+  if (holes_ >= kCompactFrom && holes_ * 2 >= end_) Compact();
 }
 
 void TPDFStructure::EnsureRoom(std::int32_t count) const {
-  if (used_ > kMaxObjects - count) throw TPDFObjectLimitError();
+  if (ObjectCount() > kMaxObjects - count) throw TPDFObjectLimitError();
 }
 
 template <class T>
@@ -95,28 +117,26 @@ T* TPDFStructure::RegisterObject(T* obj) {
     pool_.resize(pool_.size() + static_cast<std::size_t>(kPoolGrowth - spareSlots_));
     spareSlots_ = kPoolGrowth;
   }
-  pool_[static_cast<std::size_t>(used_)] = std::move(owned);
-  ++used_;
+  obj->slot_ = end_;
+  pool_[static_cast<std::size_t>(end_)] = std::move(owned);
+  ++end_;
   --spareSlots_;
   return obj;
 }
 
 void TPDFStructure::NoteName(TPDFName* name) {
   const int k = WellKnownIndex(name->Value());
-  if (k >= 0 && !wellKnown_[static_cast<std::size_t>(k)]) wellKnown_[static_cast<std::size_t>(k)] = name;
+  const auto i = static_cast<std::size_t>(k);
+  if (k >= 0 && !wellKnown_[i] && !wellKnownStale_[i]) wellKnown_[i] = name;
 }
 
 void TPDFStructure::ForgetName(const TPDFName* name) {
   const int k = WellKnownIndex(name->Value());
   if (k < 0 || wellKnown_[static_cast<std::size_t>(k)] != name) return;
-  // Find the next pooled name with that value (rare: only a non-shared
-  // name can be freed).
-  TPDFName* next = nullptr;
-  for (std::int32_t i = 0; i < used_ && !next; ++i) {
-    auto* other = PDFAs<TPDFName>(pool_[static_cast<std::size_t>(i)].get());
-    if (other && other != name && other->Value() == name->Value()) next = other;
-  }
-  wellKnown_[static_cast<std::size_t>(k)] = next;
+  // Looking for the next name of that value waits until one is asked for:
+  // freeing a tree of such names must not scan the store for each.
+  wellKnown_[static_cast<std::size_t>(k)] = nullptr;
+  wellKnownStale_[static_cast<std::size_t>(k)] = true;
 }
 
 TPDFNull* TPDFStructure::NewNull() {
@@ -196,6 +216,18 @@ bool TPDFStructure::IsWellKnownName(std::string_view value) { return WellKnownIn
 
 TPDFName* TPDFStructure::SharedName(std::string_view value) {
   const int k = WellKnownIndex(value);
+  if (k >= 0 && wellKnownStale_[static_cast<std::size_t>(k)]) {
+    // The first name of that value was freed: find the first remaining one.
+    // A shared name is never freed, so this happens once per value.
+    wellKnownStale_[static_cast<std::size_t>(k)] = false;
+    for (std::int32_t i = 0; i < end_; ++i) {
+      auto* other = PDFAs<TPDFName>(pool_[static_cast<std::size_t>(i)].get());
+      if (other && other->Value() == value) {
+        wellKnown_[static_cast<std::size_t>(k)] = other;
+        break;
+      }
+    }
+  }
   TPDFName* name = k >= 0 ? wellKnown_[static_cast<std::size_t>(k)] : nullptr;
   if (!name) name = NewName(std::string(value));
   name->shared_ = true;

@@ -7,6 +7,11 @@
 // reallocate per object. Clearing or destroying the store frees every object;
 // pointers into it are then dangling.
 //
+// Releasing costs constant time per object: each object knows its slot and
+// how many containers hold it, a freed slot is left empty, and the empty
+// slots are squeezed out (keeping the order of the rest) once they are half
+// the pool or when slots are read by index.
+//
 // References are resolved through OnIndObjLookup, which the owning document
 // answers. A store and its objects are used by one thread at a time.
 #pragma once
@@ -61,15 +66,16 @@ class TPDFStructure {
 
   // Restores NumberDecimals to 4, frees every pooled object, empties the pool.
   void Clear();
-  // Number of used pool slots.
-  std::int32_t ObjectCount() const { return used_; }
+  // Number of pooled objects.
+  std::int32_t ObjectCount() const { return end_ - holes_; }
   // Pool slot i (0-based over the whole pool, spare slots included; a spare
-  // slot gives nullptr), or nullptr when i is outside the pool.
+  // slot gives nullptr), or nullptr when i is outside the pool. Slots of
+  // freed objects are squeezed out first, so objects keep the order in which
+  // they were made.
   TPDFObject* GetObject(std::int32_t i) const;
 
-  // Frees obj alone, after searching the used slots from the last one down.
-  // Nothing happens when obj is not pooled here, is a shared name, or is a
-  // direct member of any pooled object (RefersTo). Later slots move down.
+  // Frees obj alone. Nothing happens when obj is not pooled here, is a shared
+  // name, or is held by any container (Holders). Later slots move down.
   void ReleaseObject(TPDFObject* obj);
   // True when ReleaseObject(obj) would free obj.
   bool Releasable(const TPDFObject* obj) const;
@@ -116,16 +122,27 @@ class TPDFStructure {
   T* RegisterObject(T* obj);
   void NoteName(TPDFName* name);
   void ForgetName(const TPDFName* name);
-  // Slot of obj among the used slots (searched from the last down), or -1.
+  // Slot of obj when it is pooled here, or -1.
   std::int32_t FindSlot(const TPDFObject* obj) const;
   void EnsureRoom(std::int32_t count) const;
+  // Moves the objects after empty slots down, keeping their order.
+  void Compact() const;
 
-  std::int32_t spareSlots_ = 0;
-  std::int32_t used_ = 0;
-  std::vector<std::unique_ptr<TPDFObject>> pool_;
+  // Once this many slots (and half the pool) are empty, they are squeezed out.
+  static constexpr std::int32_t kCompactFrom = 1024;
+
+  // Slots 0 to end_ - 1 are in use, holes_ of them empty; pool_ holds
+  // spareSlots_ more after them.
+  mutable std::int32_t spareSlots_ = 0;
+  mutable std::int32_t end_ = 0;
+  mutable std::int32_t holes_ = 0;
+  mutable std::vector<std::unique_ptr<TPDFObject>> pool_;
   std::int32_t numberDecimals_ = 4;
   // First pooled name per well-known value, so SharedName does not scan.
+  // When that name is freed the entry becomes null and stale: the next
+  // SharedName of the value looks for the first remaining one.
   std::vector<TPDFName*> wellKnown_;
+  std::vector<bool> wellKnownStale_;
 };
 
 // Thrown by the factory operations when a store already holds kMaxObjects.

@@ -104,6 +104,60 @@ TEST(PDFStore, StreamKeepsItsDictionary) {
   EXPECT_LT(store.ObjectCount(), before - 1);  // stream and dictionary freed
 }
 
+TEST(PDFStore, HolderCountsFollowEveryMembershipChange) {
+  TPDFStructure store;
+  TPDFNumeric* number = store.NewNumeric(1);
+  TPDFArray* array = store.NewArray();
+  TPDFDictionary* dict = store.NewDictionary();
+  struct Step {
+    const char* what;
+    void (*run)(TPDFArray*, TPDFDictionary*, TPDFNumeric*);
+    int holders;  // of n afterwards
+  };
+  const Step steps[] = {
+      {"twice in an array", [](TPDFArray* a, TPDFDictionary*, TPDFNumeric* n) { a->Add(n); a->Add(n); }, 2},
+      {"a dictionary value", [](TPDFArray*, TPDFDictionary* d, TPDFNumeric* n) { d->SetValue("K", n); }, 3},
+      {"the same value again", [](TPDFArray*, TPDFDictionary* d, TPDFNumeric* n) { d->SetValue("K", n); }, 3},
+      {"replaced", [](TPDFArray*, TPDFDictionary* d, TPDFNumeric*) { d->SetValue("K", d->Owner().NewNull()); }, 2},
+      {"set and removed", [](TPDFArray*, TPDFDictionary* d, TPDFNumeric* n) { d->SetValue("L", n); d->RemoveKey("L"); }, 2},
+      {"copied", [](TPDFArray*, TPDFDictionary* d, TPDFNumeric* n) {
+         d->SetValue("M", n);
+         d->Owner().NewDictionary()->CopyEntries(*d);
+       }, 4},
+      {"array released", [](TPDFArray* a, TPDFDictionary*, TPDFNumeric*) { a->Release(); }, 2},
+  };
+  for (const Step& step : steps) {
+    step.run(array, dict, number);
+    EXPECT_EQ(number->Holders(), step.holders) << step.what;
+  }
+  // Still held by d and its copy: not freed.
+  const int before = store.ObjectCount();
+  store.ReleaseObject(number);
+  EXPECT_EQ(store.ObjectCount(), before);
+}
+
+TEST(PDFStore, ReleasingALongFlatArrayKeepsTheOthersInOrder) {
+  // An unclosed run of brackets parses to one array holding thousands of
+  // arrays; releasing it frees them all, and the objects made before and
+  // after keep their order.
+  TPDFStructure store;
+  TPDFNumeric* first = store.NewNumeric(1);
+  TPDFObject* tree = store.ParseObject(std::string(16000, '['));
+  ASSERT_NE(tree, nullptr);
+  TPDFNumeric* last = store.NewNumeric(2);
+  tree->Release();
+  ASSERT_EQ(store.ObjectCount(), 2);
+  EXPECT_EQ(store.GetObject(0), first);
+  EXPECT_EQ(store.GetObject(1), last);
+  // A well-known name freed with a tree is not handed out again.
+  TPDFObject* names = store.ParseObject("[/Type /Type]");
+  names->Release();
+  TPDFName* shared = store.SharedName("Type");
+  EXPECT_EQ(shared->Value(), "Type");
+  EXPECT_EQ(store.ObjectCount(), 3);
+  EXPECT_EQ(store.GetObject(2), shared);
+}
+
 TEST(PDFStore, SharedNameReusesWellKnownNames) {
   TPDFStructure store;
   TPDFName* parsed = PDFAs<TPDFName>(store.ParseObject("/Type"));
