@@ -114,9 +114,30 @@ TPDFXRefReader::TSectionLinks TPDFXRefReader::ReadOneSection(std::int64_t offset
   return {};
 }
 
+std::int64_t TPDFXRefReader::SkipComments(std::int64_t offset) const {
+  // White space and comments before a subsection header; the header reading
+  // skips white space by itself, so the offset only moves past a comment.
+  const auto size = static_cast<std::int64_t>(fileText_.size());
+  std::int64_t p = std::max<std::int64_t>(offset, 0);
+  std::int64_t after = offset;
+  while (p < size) {
+    const auto c = static_cast<unsigned char>(fileText_[static_cast<std::size_t>(p)]);
+    if (IsPDFWhiteSpace(c)) {
+      ++p;
+    } else if (c == '%') {
+      while (p < size && fileText_[static_cast<std::size_t>(p)] != '\r' && fileText_[static_cast<std::size_t>(p)] != '\n') ++p;
+      after = p;
+    } else {
+      break;
+    }
+  }
+  return after;
+}
+
 TPDFXRefReader::TSectionLinks TPDFXRefReader::ReadTable(std::int64_t offset) {
   std::int64_t t = offset;
   for (;;) {
+    t = SkipComments(t);
     const std::string_view header = ReadBytes(t, 20);
     if (header.find("trailer") != kNpos) break;
     // Two numbers with whatever separates them; the header must end (at the

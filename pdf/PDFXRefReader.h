@@ -89,6 +89,9 @@ class TPDFXRefReader {
   static constexpr int kMaxXRefStmNesting = 16;
 
   TSectionLinks ReadOneSection(std::int64_t offset);
+  // The offset past the comments (and the white space between them) at
+  // `offset`; `offset` itself when no comment is there.
+  std::int64_t SkipComments(std::int64_t offset) const;
 
   std::unordered_set<std::int64_t> visited_;
   int nesting_ = 0;

@@ -248,8 +248,36 @@ bool TSmartPDFReader::ReadXRefSection(std::int64_t a, std::int64_t& prev) {
   return false;
 }
 
+std::int64_t TSmartPDFReader::SkipComments(std::int64_t p) {
+  // White space and comments before a subsection header, read a piece at a
+  // time; the header reading skips white space by itself, so the position
+  // only moves past a comment.
+  constexpr std::int64_t kPiece = 256;
+  std::int64_t after = p;
+  bool inComment = false;
+  for (std::int64_t at = p;;) {
+    const std::string piece = source_.Read(at, kPiece);
+    if (piece.empty()) return after;
+    for (char c : piece) {
+      if (inComment) {
+        if (c == '\r' || c == '\n') {
+          inComment = false;
+          after = at;
+        }
+      } else if (c == '%') {
+        inComment = true;
+      } else if (!IsWhite(c)) {
+        return after;
+      }
+      ++at;
+    }
+    if (inComment) after = at;
+  }
+}
+
 bool TSmartPDFReader::ReadXRefTable(std::int64_t p, std::int64_t& prev) {
   while (true) {
+    p = SkipComments(p);
     const std::string header = source_.Read(p, kSubsectionHeaderBytes);
     if (header.find("trailer") != std::string::npos) break;
     std::size_t i = 0;

@@ -121,6 +121,9 @@ class TSmartPDFReader {
   // Reads one section; sets `prev` to the next section's offset or -1.
   bool ReadXRefSection(std::int64_t a, std::int64_t& prev);
   bool ReadXRefTable(std::int64_t p, std::int64_t& prev);
+  // The position past the comments (and the white space between them) at
+  // `p`; `p` itself when no comment is there.
+  std::int64_t SkipComments(std::int64_t p);
   bool ReadXRefStream(std::int64_t dictOffset, std::int64_t& prev);
   TPDFDictionary* ReadTrailer(std::int64_t p);
   void StoreEntry(std::int64_t n, char type, std::int64_t first, std::int64_t second);

@@ -160,6 +160,17 @@ TEST(SmartPDFReader, TableEntries) {
   EXPECT_EQ(rb.reader.Error(), 2);
 }
 
+TEST(SmartPDFReader, CommentsBeforeSubsectionHeadersAreWhiteSpace) {
+  for (const char* comment : {"% 7 9 written by hand\n", "%a\r\n  %b 5\n\n"}) {
+    TTestPdf pdf = ThreeObjects();
+    const std::int64_t xref = pdf.Table(WithFree0(pdf.InUse()), "<< /Size 4 /Root 1 0 R >>");
+    pdf.text.insert(static_cast<std::size_t>(xref) + 5, comment);
+    TReaderOver r(pdf.text);
+    ASSERT_EQ(r.reader.Error(), 0) << comment;
+    EXPECT_EQ(Text(r.reader.FetchObject(3)), "(three)") << comment;
+  }
+}
+
 TEST(SmartPDFReader, IncrementalUpdates) {
   struct Case {
     const char* what;

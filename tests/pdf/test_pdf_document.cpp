@@ -249,6 +249,18 @@ TEST(PdfXRef, SubsectionHeaderMustEndWithinTwentyBytes) {
   EXPECT_FALSE(doc.Load(b.text));
 }
 
+TEST(PdfXRef, CommentsBeforeSubsectionHeadersAreWhiteSpace) {
+  for (const char* comment : {"% 7 9 written by hand\n", "%a\r\n  %b 5\n\n"}) {
+    PdfTextBuilder b = ThreeObjects("%PDF-1.4\n", "1");
+    const auto xref = b.Table(RowsOf(b, {1, 2, 3}), "<< /Size 4 /Root 1 0 R /Info 3 0 R >>");
+    b.text.insert(static_cast<std::size_t>(xref) + 5, comment);
+    b.Finish(xref);
+    TPDFDocument doc;
+    ASSERT_TRUE(doc.Load(b.text)) << comment;
+    EXPECT_EQ(StringIn(doc, 3, "Author"), "A1") << comment;
+  }
+}
+
 TEST(PdfXRef, TableEntryCutByTheEndOfTheFileIsIgnored) {
   PdfTextBuilder b = ThreeObjects("%PDF-1.4\n", "1");
   const auto xref = static_cast<std::int64_t>(b.text.size());
