@@ -98,24 +98,45 @@ TEST_F(HtmlTextProgram, HelpShowsUsageAndSucceeds) {
 }
 
 TEST_F(HtmlTextProgram, ConvertsToCrLfTextNextToTheInput) {
-  // CR LF input: one line end each, dropped outside PRE; output in CR LF.
+  // CR LF input: one line end each, a space outside PRE; output in CR LF.
   WriteFile(work_ / "page.html", "one\r\ntwo<br>three<pre>a\r\nb\n</pre>end");
   const TRun run = Run({"page.html"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "wandle page.html\n");
-  EXPECT_EQ(ReadFile(work_ / "page.txt"), "onetwo\r\nthreea\r\nb\r\nend");
+  EXPECT_EQ(ReadFile(work_ / "page.txt"), "one two\r\nthreea\r\nb\r\nend");
 }
 
 TEST_F(HtmlTextProgram, StateCarriesAcrossFiles) {
   // The first file ends inside <pre>: the second keeps its line ends up to
   // its first </pre>.
-  WriteFile(work_ / "a.htm", "x<pre>1");
+  WriteFile(work_ / "a.htm", "x<pre class=x>1");
   WriteFile(work_ / "b.htm", "2\n3</pre>4\n5");
   const TRun run = Run({"a.htm", "b.htm"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "wandle a.htm\nwandle b.htm\n");
   EXPECT_EQ(ReadFile(work_ / "a.txt"), "x1");
-  EXPECT_EQ(ReadFile(work_ / "b.txt"), "2\r\n345");
+  EXPECT_EQ(ReadFile(work_ / "b.txt"), "2\r\n34 5");
+}
+
+TEST_F(HtmlTextProgram, PageWrittenByPandoc) {
+  // A paragraph wrapped over source lines, a table whose rows carry class
+  // attributes, and a code block (tests/data/htmltext/README.md).
+  fs::copy_file(fs::path(TESSALY_TEST_DATA) / "htmltext" / "sample.html", work_ / "sample.html");
+  ASSERT_EQ(Run({"sample.html"}).status, 0);
+  const std::string text = ReadFile(work_ / "sample.txt");
+
+  // No two words of a paragraph joined at the source's line ends.
+  EXPECT_NE(text.find(" The parts below arrive in two boxes. Each box carries a label with the order number and "
+                      "the date it was packed. "),
+            std::string::npos);
+  EXPECT_NE(text.find(" Report missing parts to the store before Friday. "), std::string::npos);
+  // Each table row on a line of its own, cells ended by tabs.
+  for (const char* row : {"\r\n Part\t Count\t Shelf\t \r\n", "\r\n bolt\t 40\t A3\t \r\n",
+                          "\r\n washer\t 120\t B1\t \r\n", "\r\n nut\t 40\t A4\t "})
+    EXPECT_NE(text.find(row), std::string::npos) << row;
+  // The code block's lines with their spaces.
+  EXPECT_NE(text.find("count --shelf A3  --verbose\r\ntotal=$((bolts + nuts))\r\n  echo &quot;done&quot;"),
+            std::string::npos);
 }
 
 TEST_F(HtmlTextProgram, DottedFolderKeepsTheOutputBesideItsInput) {

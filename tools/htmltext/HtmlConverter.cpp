@@ -10,11 +10,13 @@ namespace {
 
 constexpr char kLineEnd = '\n';
 
-// Case-blind comparison of a whole tag text with a table entry.
-bool SameTag(std::string_view tag, std::string_view upperEntry) {
-  if (tag.size() != upperEntry.size()) return false;
-  for (std::size_t i = 0; i < tag.size(); ++i) {
-    char c = tag[i];
+bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// Case-blind comparison of a tag name with an upper-case table entry.
+bool SameName(std::string_view name, std::string_view upperEntry) {
+  if (name.size() != upperEntry.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    char c = name[i];
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     if (c != upperEntry[i]) return false;
   }
@@ -24,14 +26,25 @@ bool SameTag(std::string_view tag, std::string_view upperEntry) {
 }  // namespace
 
 TTagEffect ClassifyTag(std::string_view tag) {
-  // Only these exact texts count: a tag with attributes or other spacing
-  // (`<TR class=x>`, `<br/>`) is an unrecognised tag. The first equal entry wins.
-  if (SameTag(tag, "<TR>")) return TTagEffect::LineEnd;
-  if (SameTag(tag, "</TH>")) return TTagEffect::Tab;
-  if (SameTag(tag, "</TD>")) return TTagEffect::Tab;
-  if (SameTag(tag, "<BR>")) return TTagEffect::LineEnd;
-  if (SameTag(tag, "<PRE>")) return TTagEffect::PreOn;
-  if (SameTag(tag, "</PRE>")) return TTagEffect::PreOff;
+  // The name runs from just after `<` or `</` up to white space, `/`, `>` or
+  // the end of the text; attributes and a closing `/` after it do not count.
+  // A name with anything but its letters (`<brx>`, `<br2>`, `< br>`) is
+  // another tag.
+  if (tag.empty() || tag[0] != '<') return TTagEffect::Other;
+  std::size_t at = 1;
+  const bool closing = at < tag.size() && tag[at] == '/';
+  if (closing) ++at;
+  const std::size_t nameStart = at;
+  while (at < tag.size() && !IsTagSpace(tag[at]) && tag[at] != '/' && tag[at] != '>') ++at;
+  const std::string_view name = tag.substr(nameStart, at - nameStart);
+
+  if (closing) {
+    if (SameName(name, "TH") || SameName(name, "TD")) return TTagEffect::Tab;
+    if (SameName(name, "PRE")) return TTagEffect::PreOff;
+  } else {
+    if (SameName(name, "TR") || SameName(name, "BR")) return TTagEffect::LineEnd;
+    if (SameName(name, "PRE")) return TTagEffect::PreOn;
+  }
   return TTagEffect::Other;
 }
 
@@ -46,12 +59,17 @@ void THtmlConverter::Convert(std::string_view text, std::string& out) {
 }
 
 void THtmlConverter::Put(char c, std::string& out) {
-  if (c == kLineEnd) {
-    // Inside PRE a line end is written, even in the middle of a tag;
-    // outside PRE it is dropped. It never becomes part of a tag's text.
-    if (insidePre_) out += kLineEnd;
+  if (c == kLineEnd && insidePre_) {
+    // Inside PRE a line end is written, even in the middle of a tag, where
+    // it also ends the tag's name like any white space.
+    out += kLineEnd;
+    if (insideTag_) AppendToTag(' ');
     return;
   }
+  // Outside PRE a line end (LF, or a CR that came alone) is white space like
+  // a space: between words it keeps them apart, and it collapses with the
+  // spaces around it.
+  if ((c == kLineEnd || c == '\r') && !insidePre_) c = ' ';
   if (c == '<') {
     // A `<` inside a tag starts the tag afresh.
     tagBuffer_[0] = '<';

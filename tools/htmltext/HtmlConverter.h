@@ -1,10 +1,11 @@
 // The HTML-to-text conversion of htmltext: one pass, one character at a time.
 //
 // Tags are dropped; <TR> and <BR> become line ends, </TD> and </TH> tabs, and
-// every other tag a space. Runs of spaces collapse outside PRE blocks, and a
-// line end outside PRE is dropped. Inside PRE every space and line end is
-// written. Character references, script and style text pass through; a
-// comment is read as a tag that ends at its first `>`.
+// every other tag a space. A tag is known by its name whatever follows it
+// (<tr class=x>, <br/>). Outside PRE blocks a line end counts as a space and
+// runs of spaces collapse. Inside PRE every space and line end is written.
+// Character references, script and style text pass through; a comment is
+// read as a tag that ends at its first `>`.
 //
 // The converter works on logical characters: a line end is '\n' both ways.
 // Turning file bytes into that form and back (CR LF) is TextMode's job.
@@ -33,10 +34,12 @@ enum class TTagEffect {
   Other,     // anything else: one space unless a space was just written
 };
 
-// Classifies the complete tag text `tag`, from its `<` to its `>` inclusive.
-// Only the exact texts <TR>, </TH>, </TD>, <BR>, <PRE> and </PRE> are
-// recognised, without regard to ASCII case; a tag with attributes or other
-// spacing (`<TR class=x>`, `<br/>`) is an unrecognised tag.
+// Classifies the complete tag text `tag`, from its `<` to its `>` inclusive,
+// by its name: the characters after `<` or `</` up to white space, `/` or
+// `>`, compared without regard to ASCII case. The opening tags TR, BR and PRE
+// and the closing tags TH, TD and PRE are known, whatever attributes or
+// closing `/` follow the name (`<TR class=x>`, `<br/>`, `</PRE >`); every
+// other tag, `<brx>` and `</br>` too, is unrecognised.
 TTagEffect ClassifyTag(std::string_view tag);
 
 // Conversion state, carried over from one input to the next: an input that
