@@ -72,8 +72,7 @@ TEST(HtmlConverter, LineEndsOutsidePreAreSpaces) {
       {"one\ntwo", "one two"},
       {"one \n two", "one two"},
       {"one \r\n two", "one two"},
-      {"one\rtwo", "one two"},
-      {"a\n\r\n\rb", "a b"},
+      {"a\n\r\n\nb", "a b"},
       {"<p>a\n</p>\n<p>b</p>", " a b "},
   });
 }
@@ -96,11 +95,11 @@ TEST(HtmlConverter, OtherTextPassesThrough) {
       // A `>` that closes no tag is text.
       {"a > b", "a > b"},
       {"<br>>", "\n>"},
-      // Entities, style and script text and tabs pass through.
+      // Entities, style and script text, tabs and a lone CR pass through.
       {"&amp; &lt;", "&amp; &lt;"},
       {"<style>p { x: 1 }</style>", " p { x: 1 } "},
       {"<script>var a = 1;</script>", " var a = 1; "},
-      {"a\t\tb", "a\t\tb"},
+      {"a\t\tb\rc", "a\t\tb\rc"},
       // A comment is a tag that ends at its first `>`.
       {"<!-- note -->x", " x"},
       {"<!-- a > b -->c", " b -->c"},

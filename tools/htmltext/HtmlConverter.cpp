@@ -66,10 +66,10 @@ void THtmlConverter::Put(char c, std::string& out) {
     if (insideTag_) AppendToTag(' ');
     return;
   }
-  // Outside PRE a line end (LF, or a CR that came alone) is white space like
-  // a space: between words it keeps them apart, and it collapses with the
-  // spaces around it.
-  if ((c == kLineEnd || c == '\r') && !insidePre_) c = ' ';
+  // Outside PRE a line end is white space like a space: between words it
+  // keeps them apart, and it collapses with the spaces around it. A CR that
+  // came alone is not a line end and is written as it is.
+  if (c == kLineEnd) c = ' ';
   if (c == '<') {
     // A `<` inside a tag starts the tag afresh.
     tagBuffer_[0] = '<';
