@@ -37,6 +37,7 @@ class Walker {
       if (!listing.ok()) return;
       for (const FolderId& a : ancestors_)
         if (a.device == listing.device() && a.inode == listing.inode()) return;  // a bind-mount loop
+      context_.host.FoldersWalked(++context_.foldersWalked);
       ListMatches(listing, folder);
       OfferArchives(listing, folder);
       CollectSubFolders(listing, folder, subFolders);

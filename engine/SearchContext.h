@@ -35,6 +35,8 @@ struct SearchContext {
   // The search's own PDF toolkit, made by the PDF field test on first need
   // and released with the context when the search ends.
   std::shared_ptr<pdf::TPdfToolkit> pdfToolkit = nullptr;
+  // Folders listed so far by the walk (reported through the host).
+  std::size_t foldersWalked = 0;
 
   bool Stopped() const { return stopRequested.load(std::memory_order_relaxed); }
   // AddHit as the walk and the archive readers use it: nothing once the stop

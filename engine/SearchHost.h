@@ -32,6 +32,9 @@ class SearchHost {
   virtual void ReportMissingConverters(const std::string& text) { (void)text; }
   // The elapsed-time clock stops (last step of a search).
   virtual void SearchEnded() = 0;
+  // Progress: the number of folders listed so far by this search, over all
+  // its locations; called after each folder's listing. A host may ignore it.
+  virtual void FoldersWalked(std::size_t count) { (void)count; }
 
   // The conversion time-out (one at a time): arm it, poll it, stop it.
   virtual void ArmConversionTimeout() = 0;

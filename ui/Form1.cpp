@@ -9,7 +9,9 @@
 #include <QDateTimeEdit>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,20 +21,19 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "platform/Drives.h"
 #include "platform/FileTimes.h"
 #include "ui/SlidePanel.h"
+#include "ui/StatusBar.h"
 
 namespace tessaly::ui {
 
 namespace {
 
-constexpr int kClientWidth = 694;
-constexpr int kClientHeight = 518;
-constexpr int kStatusHeight = 20;
 constexpr int kSearchPanelWidth = 208;
 constexpr int kAdvancedClosedWidth = 18;
 constexpr int kAdvancedOpenWidth = 167;
@@ -43,21 +44,18 @@ bool IsEnterKey(const QKeyEvent* key) {
          key->text() == QLatin1String("\n");
 }
 
-QLabel* MakeLabel(const QString& text, QWidget* parent, int x, int y, QWidget* buddy = nullptr) {
+QLabel* MakeLabel(const QString& text, QWidget* parent, QWidget* buddy = nullptr) {
   auto* label = new QLabel(text, parent);
-  label->move(x, y);
-  label->adjustSize();
   if (buddy) label->setBuddy(buddy);
   return label;
 }
 
-QCheckBox* MakeCheck(const char* name, const QString& caption, bool checked, QWidget* parent, int x, int y,
-                     int width = 180) {
+// A check box whose caption is drawn a little smaller where it would be wider
+// than `width`, rather than cut.
+QCheckBox* MakeCheck(const char* name, const QString& caption, bool checked, QWidget* parent, int width = 180) {
   auto* box = new QCheckBox(caption, parent);
   box->setObjectName(QLatin1String(name));
   box->setChecked(checked);
-  box->setGeometry(x, y, width, 18);
-  // A caption wider than its place is drawn a little smaller rather than cut.
   QFont font = box->font();
   const int room = width - 22;
   while (QFontMetrics(font).horizontalAdvance(caption) > room && font.pointSizeF() > 6.5)
@@ -66,12 +64,11 @@ QCheckBox* MakeCheck(const char* name, const QString& caption, bool checked, QWi
   return box;
 }
 
-QDateTimeEdit* MakeDatePicker(const char* name, QWidget* parent, int x, int y) {
+QDateTimeEdit* MakeDatePicker(const char* name, QWidget* parent) {
   auto* picker = new QDateTimeEdit(parent);
   picker->setObjectName(QLatin1String(name));
   picker->setCalendarPopup(true);
   picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-  picker->setGeometry(x, y, 143, 21);
   return picker;
 }
 
@@ -83,14 +80,13 @@ TForm1::Search::~Search() {
 }
 
 TForm1::TForm1(TFormOptions options, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint),
       options_(std::move(options)),
       desktop_(options_.desktop ? options_.desktop : std::make_shared<TSystemDesktop>()),
       timeout_(this) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Tessaly"));
-  setFixedSize(kClientWidth, kClientHeight);
   QFont small = font();
   if (small.pointSizeF() > 8) small.setPointSizeF(8);
   setFont(small);
@@ -100,8 +96,13 @@ TForm1::TForm1(TFormOptions options, QWidget* parent)
   BuildSearchPanel();
   BuildAdvancedPanel();
   BuildResultPanel();
+  BuildResultActions();
   BuildStatusBar();
+  BuildLayout();
   SetTabOrder();
+  // The first start's size is also the smallest: every control keeps its place.
+  setMinimumSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
 
   timer1_.setInterval(1000);
   connect(&timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
@@ -121,6 +122,7 @@ TForm1::TForm1(TFormOptions options, QWidget* parent)
   connect(&tooltipDelay_, &QTimer::timeout, this, &TForm1::ShowDetailsTooltip);
 
   ApplyDefaults();
+  LoadSettings();
 }
 
 TForm1::~TForm1() {
@@ -135,15 +137,55 @@ TForm1::~TForm1() {
   JoinSearchThreads();
 }
 
+void TForm1::BuildLayout() {
+  // Search panel, the Advanced Options bar and the result list side by side
+  // above the status bar; only the result list grows with the window.
+  auto* columns = new QHBoxLayout;
+  columns->setContentsMargins(2, 2, 2, 2);
+  columns->setSpacing(2);
+  columns->addWidget(searchPanel_);
+  columns->addWidget(advancedAnchor_);
+  columns->addWidget(resultPanel_, 1);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(0, 0, 0, 0);
+  window->setSpacing(0);
+  window->addLayout(columns, 1);
+  window->addWidget(status_);
+  advanced_->FollowAnchor(advancedAnchor_);
+  advanced_->raise();
+}
+
+QComboBox* TForm1::MakeHistoryField(const char* listName, const char* fieldName, QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(QLatin1String(listName));
+  list->setEditable(true);
+  list->setInsertPolicy(QComboBox::NoInsert);
+  list->setMaxVisibleItems(kHistoryLength);
+  list->setDuplicatesEnabled(false);
+  // Typing completes nothing: the list offers the texts, the field keeps what is typed.
+  list->setCompleter(nullptr);
+  list->lineEdit()->setObjectName(QLatin1String(fieldName));
+  return list;
+}
+
 void TForm1::BuildSearchPanel() {
   auto* panel = new QGroupBox(QStringLiteral("Search"), this);
   panel->setObjectName(QStringLiteral("searchPanel"));
-  panel->setGeometry(2, 2, kSearchPanelWidth - 2, kClientHeight - kStatusHeight - 4);
+  panel->setFixedWidth(kSearchPanelWidth - 2);
+  searchPanel_ = panel;
+  auto* rows = new QVBoxLayout(panel);
+  rows->setContentsMargins(6, 4, 6, 6);
+  rows->setSpacing(1);
+  auto addField = [&](const QString& caption, QWidget* field, QLayout* row = nullptr) {
+    rows->addWidget(MakeLabel(caption, panel, field));
+    if (row) rows->addLayout(row);
+    else rows->addWidget(field);
+    rows->addSpacing(3);
+  };
 
-  fileNames_ = new QLineEdit(panel);
-  fileNames_->setObjectName(QStringLiteral("fileNames"));
-  fileNames_->setGeometry(8, 34, 190, 21);
-  MakeLabel(QStringLiteral("File &Name:"), panel, 8, 18, fileNames_);
+  fileNamesList_ = MakeHistoryField("fileNamesList", "fileNames", panel);
+  fileNames_ = fileNamesList_->lineEdit();
+  addField(QStringLiteral("File &Name:"), fileNamesList_);
 
   fileTypes_ = new QComboBox(panel);
   fileTypes_->setObjectName(QStringLiteral("fileTypes"));
@@ -152,42 +194,57 @@ void TForm1::BuildSearchPanel() {
   fileTypes_->setMaxVisibleItems(16);
   fileTypes_->addItems({"PDF", "DOC", "RTF", "TXT", "XLS", "PPT", "HTM", "PDF;DOC", "TXT;HTM", "DOC;XLS;PPT",
                         "ODT;ODS;ODP", "PDF;DOC;RTF;TXT", "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP"});
-  fileTypes_->setGeometry(8, 74, 190, 21);
-  MakeLabel(QStringLiteral("File &Type:"), panel, 8, 58, fileTypes_);
+  addField(QStringLiteral("File &Type:"), fileTypes_);
 
   contains_ = new QLineEdit(panel);
   contains_->setObjectName(QStringLiteral("Contains"));
-  contains_->setGeometry(8, 114, 190, 21);
-  MakeLabel(QStringLiteral("&Contain:"), panel, 8, 98, contains_);
-
+  rows->addWidget(MakeLabel(QStringLiteral("&Contain:"), panel, contains_));
+  rows->addWidget(contains_);
   typecombo_ = new QComboBox(panel);
   typecombo_->setObjectName(QStringLiteral("typecombo"));
   typecombo_->setEditable(true);
   typecombo_->setInsertPolicy(QComboBox::NoInsert);
   typecombo_->addItems({"Author", "Title", "Subject", "Keywords", "Full-Text", "Creator", "Producer"});
-  typecombo_->setGeometry(26, 138, 172, 21);
-  MakeLabel(QStringLiteral("in"), panel, 10, 141, typecombo_);
+  auto* inRow = new QHBoxLayout;
+  inRow->setSpacing(6);
+  inRow->addWidget(MakeLabel(QStringLiteral("in"), panel, typecombo_));
+  inRow->addWidget(typecombo_, 1);
+  rows->addSpacing(2);
+  rows->addLayout(inRow);
+  rows->addSpacing(3);
 
-  dirNames_ = new QLineEdit(panel);
-  dirNames_->setObjectName(QStringLiteral("dirNames"));
-  dirNames_->setGeometry(8, 178, 162, 21);
-  MakeLabel(QStringLiteral("&Location:"), panel, 8, 162, dirNames_);
+  dirNamesList_ = MakeHistoryField("dirNamesList", "dirNames", panel);
+  dirNames_ = dirNamesList_->lineEdit();
   cmdFolder_ = new QPushButton(QStringLiteral("..."), panel);
   cmdFolder_->setObjectName(QStringLiteral("cmdFolder"));
-  cmdFolder_->setGeometry(172, 178, 26, 21);
+  cmdFolder_->setFixedWidth(26);
+  auto* locationRow = new QHBoxLayout;
+  locationRow->setSpacing(2);
+  locationRow->addWidget(dirNamesList_, 1);
+  locationRow->addWidget(cmdFolder_);
+  addField(QStringLiteral("&Location:"), dirNamesList_, locationRow);
 
   cmdSearch_ = new QPushButton(QStringLiteral("&Search Now"), panel);
   cmdSearch_->setObjectName(QStringLiteral("cmdSearch"));
-  cmdSearch_->setGeometry(8, 205, 92, 24);
   cmdReport_ = new QPushButton(QStringLiteral("Create &Report"), panel);
   cmdReport_->setObjectName(QStringLiteral("cmdReport"));
-  cmdReport_->setGeometry(104, 205, 94, 24);
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(4);
+  buttons->addWidget(cmdSearch_);
+  buttons->addWidget(cmdReport_);
+  rows->addLayout(buttons);
+  rows->addSpacing(4);
 
   searchOptions_ = new QGroupBox(QStringLiteral("Search Options"), panel);
   searchOptions_->setObjectName(QStringLiteral("searchOptions"));
-  searchOptions_->setGeometry(6, 234, 194, 142);
-  optIncDirs_ = MakeCheck("optIncDirs", QStringLiteral("Include subfolders"), true, searchOptions_, 8, 18);
-  opComp_ = MakeCheck("opComp", QStringLiteral("Search in compressed archives"), false, searchOptions_, 8, 36, 182);
+  auto* options = new QGridLayout(searchOptions_);
+  options->setContentsMargins(8, 2, 4, 4);
+  options->setHorizontalSpacing(4);
+  options->setVerticalSpacing(0);
+  optIncDirs_ = MakeCheck("optIncDirs", QStringLiteral("Include subfolders"), true, searchOptions_);
+  options->addWidget(optIncDirs_, 0, 0, 1, 3);
+  opComp_ = MakeCheck("opComp", QStringLiteral("Search in compressed archives"), false, searchOptions_, 182);
+  options->addWidget(opComp_, 1, 0, 1, 3);
   struct FormatBox {
     engine::ArchiveFormat format;
     const char* name;
@@ -201,42 +258,64 @@ void TForm1::BuildSearchPanel() {
       {engine::ArchiveFormat::Lzh, "optFormatLzh", "Lzh", 0, 2}, {engine::ArchiveFormat::Tar, "optFormatTar", "Tar", 1, 2},
   };
   for (const FormatBox& f : kVisibleFormats) {
-    formatBoxes_[static_cast<std::size_t>(f.format)] = MakeCheck(
-        f.name, QLatin1String(f.caption), false, searchOptions_, 8 + 62 * f.column, 56 + 18 * f.row, 58);
+    formatBoxes_[static_cast<std::size_t>(f.format)] =
+        MakeCheck(f.name, QLatin1String(f.caption), false, searchOptions_, 58);
+    options->addWidget(formatBoxes_[static_cast<std::size_t>(f.format)], 2 + f.row, f.column);
   }
-  optFormatSFX_ = MakeCheck("optFormatSFX", QStringLiteral("Sfx"), false, searchOptions_, 8 + 62 * 2, 56 + 36, 58);
-  searchpdfs_ = MakeCheck("searchpdfs", QStringLiteral("Search in PDF files"), true, searchOptions_, 8, 116);
-  // Zoo sits below the group's visible area: the user does not see it and
-  // opComp leaves it alone, but searches read it.
-  formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Zoo)] =
-      MakeCheck("optFormatZoo", QStringLiteral("Z&oo"), true, searchOptions_, 8, 200, 58);
-  optAllFiles_ = MakeCheck("optAllFiles", QStringLiteral("Search in PDF files"), true, searchOptions_, 8, 220);
+  optFormatSFX_ = MakeCheck("optFormatSFX", QStringLiteral("Sfx"), false, searchOptions_, 58);
+  options->addWidget(optFormatSFX_, 4, 2);
+  searchpdfs_ = MakeCheck("searchpdfs", QStringLiteral("Search in PDF files"), true, searchOptions_);
+  options->addWidget(searchpdfs_, 5, 0, 1, 3);
+  // Zoo lies outside the group's layout, below its visible area: the user
+  // does not see it and opComp leaves it alone, but searches read it.
+  auto* zoo = MakeCheck("optFormatZoo", QStringLiteral("Z&oo"), true, searchOptions_, 58);
+  zoo->setGeometry(8, 4000, 58, 18);
+  formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Zoo)] = zoo;
+  optAllFiles_ = MakeCheck("optAllFiles", QStringLiteral("Search in PDF files"), true, searchOptions_);
   optAllFiles_->hide();
+  rows->addWidget(searchOptions_);
+  rows->addSpacing(2);
 
   searchCriteria_ = new QGroupBox(QStringLiteral("Search Criteria"), panel);
   searchCriteria_->setObjectName(QStringLiteral("searchCriteria"));
-  searchCriteria_->setGeometry(6, 380, 194, 108);
-  fuzzyCheckBox_ = MakeCheck("fuzzyCheckBox", QStringLiteral("Fuzzy Matching"), true, searchCriteria_, 8, 18);
-  regulars_ = MakeCheck("Regulars", QStringLiteral("Regular Expression"), true, searchCriteria_, 8, 36);
-  suiCheckBox5_ = MakeCheck("suiCheckBox5", QStringLiteral("Case Sensitive"), false, searchCriteria_, 8, 54);
-  MakeLabel(QStringLiteral("Elapsed:"), searchCriteria_, 8, 80);
-  auto makeTime = [this](const char* name, int x) {
+  auto* criteria = new QVBoxLayout(searchCriteria_);
+  criteria->setContentsMargins(8, 2, 4, 6);
+  criteria->setSpacing(0);
+  fuzzyCheckBox_ = MakeCheck("fuzzyCheckBox", QStringLiteral("Fuzzy Matching"), true, searchCriteria_);
+  regulars_ = MakeCheck("Regulars", QStringLiteral("Regular Expression"), true, searchCriteria_);
+  suiCheckBox5_ = MakeCheck("suiCheckBox5", QStringLiteral("Case Sensitive"), false, searchCriteria_);
+  for (QWidget* w : std::initializer_list<QWidget*>{fuzzyCheckBox_, regulars_, suiCheckBox5_}) criteria->addWidget(w);
+  auto makeTime = [this](const char* name) {
     auto* label = new QLabel(QStringLiteral("00"), searchCriteria_);
     label->setObjectName(QLatin1String(name));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFrameShape(QFrame::StyledPanel);
     label->setFrameShadow(QFrame::Sunken);
-    label->setGeometry(x, 78, 22, 18);
+    label->setFixedSize(22, 18);
     return label;
   };
-  timHours_ = makeTime("timHours", 70);
-  MakeLabel(QStringLiteral(":"), searchCriteria_, 94, 79);
-  timMins_ = makeTime("timMins", 100);
-  MakeLabel(QStringLiteral(":"), searchCriteria_, 124, 79);
-  timSecs_ = makeTime("timSecs", 130);
+  auto* clock = new QHBoxLayout;
+  clock->setSpacing(3);
+  clock->addWidget(MakeLabel(QStringLiteral("Elapsed:"), searchCriteria_));
+  clock->addStretch(1);
+  timHours_ = makeTime("timHours");
+  timMins_ = makeTime("timMins");
+  timSecs_ = makeTime("timSecs");
+  clock->addWidget(timHours_);
+  clock->addWidget(MakeLabel(QStringLiteral(":"), searchCriteria_));
+  clock->addWidget(timMins_);
+  clock->addWidget(MakeLabel(QStringLiteral(":"), searchCriteria_));
+  clock->addWidget(timSecs_);
+  clock->addSpacing(30);
+  criteria->addSpacing(6);
+  criteria->addLayout(clock);
+  rows->addWidget(searchCriteria_);
+  rows->addStretch(1);
 
-  for (QWidget* w : std::initializer_list<QWidget*>{fileNames_, contains_, fileTypes_->lineEdit(), dirNames_,
-                                                    optIncDirs_, optAllFiles_})
+  // The name and location fields are filtered both as the combo box that
+  // has the focus and as its edit line.
+  for (QWidget* w : std::initializer_list<QWidget*>{fileNames_, fileNamesList_, contains_, fileTypes_->lineEdit(),
+                                                    dirNames_, dirNamesList_, optIncDirs_, optAllFiles_})
     w->installEventFilter(this);
 
   connect(cmdSearch_, &QPushButton::clicked, this, &TForm1::cmdSearchClick);
@@ -249,51 +328,63 @@ void TForm1::BuildSearchPanel() {
 void TForm1::BuildAdvancedPanel() {
   auto* content = new QWidget;
   content->setObjectName(QStringLiteral("advancedContent"));
-  MakeLabel(QStringLiteral("Advanced Options"), content, 6, 4);
+  auto* rows = new QVBoxLayout(content);
+  rows->setContentsMargins(4, 4, 4, 4);
+  rows->setSpacing(4);
+  rows->addWidget(MakeLabel(QStringLiteral("Advanced Options"), content));
 
   auto* fileOptions = new QGroupBox(QStringLiteral("File Options"), content);
-  fileOptions->setGeometry(4, 22, kAdvancedOpenWidth - 8, 130);
+  auto* fileRows = new QVBoxLayout(fileOptions);
+  fileRows->setContentsMargins(8, 2, 4, 4);
+  fileRows->setSpacing(0);
   static constexpr const char* kFileOptions[][2] = {
       {"CheckBox2", "Look for ReadOnly Files"}, {"CheckBox3", "Look for Hidden Files"},
       {"CheckBox4", "Look For System Files"},   {"CheckBox5", "Look For Directorys"},
       {"CheckBox6", "Look For Archive Files"},  {"CheckBox7", "Look For Any Files"}};
-  int y = 18;
-  for (const auto& option : kFileOptions) {
-    MakeCheck(option[0], QLatin1String(option[1]), true, fileOptions, 8, y, 146);
-    y += 18;
-  }
+  for (const auto& option : kFileOptions)
+    fileRows->addWidget(MakeCheck(option[0], QLatin1String(option[1]), true, fileOptions, 146));
+  rows->addWidget(fileOptions);
 
   auto* filters = new QGroupBox(QStringLiteral(" Filters "), content);
-  filters->setGeometry(4, 156, kAdvancedOpenWidth - 8, 316);
-  checkBox8_ = MakeCheck("CheckBox8", QStringLiteral("Filter On Date"), false, filters, 8, 18, 140);
+  auto* filterRows = new QVBoxLayout(filters);
+  filterRows->setContentsMargins(8, 2, 8, 8);
+  filterRows->setSpacing(1);
+  auto addField = [&](QLabel*& label, const QString& caption, QWidget* field) {
+    label = MakeLabel(caption, filters, field);
+    filterRows->addWidget(label);
+    filterRows->addWidget(field);
+    filterRows->addSpacing(3);
+  };
+  checkBox8_ = MakeCheck("CheckBox8", QStringLiteral("Filter On Date"), false, filters, 140);
+  filterRows->addWidget(checkBox8_);
   comboBox3_ = new QComboBox(filters);
   comboBox3_->setObjectName(QStringLiteral("ComboBox3"));
   comboBox3_->addItems({"Creation", "Last Accessed", "Last Modified"});
   comboBox3_->setCurrentIndex(-1);
-  comboBox3_->setGeometry(8, 56, 143, 21);
-  accessKindLabel_ = MakeLabel(QStringLiteral("Access Kind"), filters, 8, 40, comboBox3_);
+  addField(accessKindLabel_, QStringLiteral("Access Kind"), comboBox3_);
   comboBox2_ = new QComboBox(filters);
   comboBox2_->setObjectName(QStringLiteral("ComboBox2"));
   comboBox2_->addItems({"Between", "After", "Before", "Same"});
   comboBox2_->setCurrentIndex(-1);
-  comboBox2_->setGeometry(8, 96, 143, 21);
-  dateKindLabel_ = MakeLabel(QStringLiteral("Kind"), filters, 8, 80, comboBox2_);
-  dateTimePicker1_ = MakeDatePicker("DateTimePicker1", filters, 8, 136);
-  date1Label_ = MakeLabel(QStringLiteral("Date 1"), filters, 8, 120, dateTimePicker1_);
-  dateTimePicker2_ = MakeDatePicker("DateTimePicker2", filters, 8, 176);
-  date2Label_ = MakeLabel(QStringLiteral("Date 2"), filters, 8, 160, dateTimePicker2_);
+  addField(dateKindLabel_, QStringLiteral("Kind"), comboBox2_);
+  dateTimePicker1_ = MakeDatePicker("DateTimePicker1", filters);
+  addField(date1Label_, QStringLiteral("Date 1"), dateTimePicker1_);
+  dateTimePicker2_ = MakeDatePicker("DateTimePicker2", filters);
+  addField(date2Label_, QStringLiteral("Date 2"), dateTimePicker2_);
 
-  checkBox9_ = MakeCheck("CheckBox9", QStringLiteral("Filter On Size"), false, filters, 8, 208, 140);
+  filterRows->addSpacing(6);
+  checkBox9_ = MakeCheck("CheckBox9", QStringLiteral("Filter On Size"), false, filters, 140);
+  filterRows->addWidget(checkBox9_);
   comboBox1_ = new QComboBox(filters);
   comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
   comboBox1_->addItems({"Smaller Or Equal To", "Bigger Or Equal To"});
   comboBox1_->setCurrentIndex(-1);
-  comboBox1_->setGeometry(8, 246, 143, 21);
-  sizeKindLabel_ = MakeLabel(QStringLiteral("Kind"), filters, 8, 230, comboBox1_);
+  addField(sizeKindLabel_, QStringLiteral("Kind"), comboBox1_);
   edit3_ = new QLineEdit(QStringLiteral("0"), filters);
   edit3_->setObjectName(QStringLiteral("Edit3"));
-  edit3_->setGeometry(8, 286, 143, 21);
-  sizeLabel_ = MakeLabel(QStringLiteral("Size (Bytes)"), filters, 8, 270, edit3_);
+  addField(sizeLabel_, QStringLiteral("Size (Bytes)"), edit3_);
+  rows->addWidget(filters);
+  rows->addStretch(1);
 
   accessKindLabel_->setObjectName(QStringLiteral("labelAccessKind"));
   dateKindLabel_->setObjectName(QStringLiteral("labelDateKind"));
@@ -305,7 +396,8 @@ void TForm1::BuildAdvancedPanel() {
   advanced_ = new TSlidePanel(QStringLiteral("Advanced Options"), kAdvancedClosedWidth, kAdvancedOpenWidth,
                               content, this);
   advanced_->setObjectName(QStringLiteral("advancedPanel"));
-  advanced_->setGeometry(kSearchPanelWidth + 2, 2, kAdvancedClosedWidth, kClientHeight - kStatusHeight - 4);
+  advancedAnchor_ = new QWidget(this);
+  advancedAnchor_->setObjectName(QStringLiteral("advancedPlace"));
 
   connect(checkBox8_, &QCheckBox::clicked, this, &TForm1::CheckBox8Click);
   connect(comboBox2_, &QComboBox::currentIndexChanged, this, &TForm1::CheckBox8Click);
@@ -314,16 +406,17 @@ void TForm1::BuildAdvancedPanel() {
 }
 
 void TForm1::BuildResultPanel() {
-  const int left = kSearchPanelWidth + 2 + kAdvancedClosedWidth + 2;
   auto* panel = new QGroupBox(QStringLiteral("Search Result"), this);
   panel->setObjectName(QStringLiteral("resultPanel"));
-  panel->setGeometry(left, 2, kClientWidth - left - 2, kClientHeight - kStatusHeight - 4);
+  resultPanel_ = panel;
+  auto* rows = new QVBoxLayout(panel);
+  rows->setContentsMargins(6, 4, 6, 6);
 
   // A table without grid and row header looks like a list view and, unlike
   // a tree view, lays out a grown row count without visiting every row.
   results_ = new QTableView(panel);
   results_->setObjectName(QStringLiteral("results"));
-  results_->setGeometry(6, 18, panel->width() - 12, panel->height() - 24);
+  rows->addWidget(results_);
   results_->setModel(model_);
   results_->setShowGrid(false);
   results_->setWordWrap(false);
@@ -331,16 +424,21 @@ void TForm1::BuildResultPanel() {
   results_->verticalHeader()->hide();
   results_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   results_->verticalHeader()->setDefaultSectionSize(results_->fontMetrics().height() + 2);
-  results_->setSelectionMode(QAbstractItemView::SingleSelection);
+  results_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   results_->setSelectionBehavior(QAbstractItemView::SelectRows);
   results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   results_->setFocusPolicy(Qt::ClickFocus);  // no tab stop
   results_->setSortingEnabled(false);        // the window sorts, with its own comparison
   results_->setMouseTracking(true);
+  // Rows drag out as file URLs (the model makes them).
+  results_->setDragEnabled(true);
+  results_->setDragDropMode(QAbstractItemView::DragOnly);
+  results_->setDefaultDropAction(Qt::CopyAction);
   results_->horizontalHeader()->setSectionsClickable(true);
   results_->horizontalHeader()->setSectionsMovable(false);
   results_->horizontalHeader()->setHighlightSections(false);
   results_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // The path column takes whatever width the window gains.
   results_->horizontalHeader()->setStretchLastSection(true);
   results_->setColumnWidth(TResultModel::kNameColumn, 220);
   results_->setColumnWidth(TResultModel::kSizeColumn, 51);
@@ -357,18 +455,13 @@ void TForm1::BuildResultPanel() {
 }
 
 void TForm1::BuildStatusBar() {
-  auto* bar = new QWidget(this);
-  bar->setObjectName(QStringLiteral("status"));
-  bar->setGeometry(0, kClientHeight - kStatusHeight, kClientWidth, kStatusHeight);
-  statusPanels_[0] = new QLabel(QStringLiteral("Status: "), bar);
-  statusPanels_[0]->setObjectName(QStringLiteral("statusPanel0"));
-  statusPanels_[0]->setGeometry(0, 0, 140, kStatusHeight);
-  statusPanels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  statusPanels_[0]->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  statusPanels_[1] = new QLabel(QStringLiteral("Search not started"), bar);
-  statusPanels_[1]->setObjectName(QStringLiteral("statusPanel1"));
-  statusPanels_[1]->setGeometry(142, 0, kClientWidth - 142, kStatusHeight);
-  statusPanels_[1]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  status_ = new TStatusBar(this);
+  status_->setObjectName(QStringLiteral("status"));
+  status_->AddPanel(QStringLiteral("statusPanel0"), QStringLiteral("Status: "), 140, Qt::AlignRight, QFrame::Raised);
+  status_->AddPanel(QStringLiteral("statusPanel1"), QStringLiteral("Search not started"), TStatusBar::kStretch,
+                    Qt::AlignLeft, QFrame::Sunken);
+  // Shown from the first search on.
+  status_->AddPanel(QStringLiteral("foldersWalked"), QString(), 150, Qt::AlignRight, QFrame::Sunken)->hide();
 }
 
 void TForm1::SetTabOrder() {
@@ -518,23 +611,37 @@ engine::SearchCriteria TForm1::TakeCriteria() const {
   return c;
 }
 
-QString TForm1::StatusText(int panel) const {
-  return statusPanels_.at(static_cast<std::size_t>(panel))->text();
-}
+QString TForm1::StatusText(int panel) const { return status_->Text(panel); }
 
-void TForm1::SetStatus(int panel, const QString& text) {
-  statusPanels_.at(static_cast<std::size_t>(panel))->setText(text);
-}
+void TForm1::SetStatus(int panel, const QString& text) { status_->SetText(panel, text); }
 
 // --- Keys, mouse, showing ----------------------------------------------
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  const bool searchField = watched == fileNames_ || watched == contains_ || watched == fileTypes_->lineEdit();
+  const bool searchField = watched == fileNames_ || watched == fileNamesList_ || watched == contains_ ||
+                           watched == fileTypes_->lineEdit();
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape && searchRunning_) {
+      cmdSearchClick();  // Esc stops a running search
+      return true;
+    }
     if (watched == results_) {
       if (IsEnterKey(key)) {
         resultsOpen();
+        return true;
+      }
+      if (key->matches(QKeySequence::Copy)) {
+        resultsCopyPath();
+        return true;
+      }
+      const QKeyCombination combination = key->keyCombination();
+      if (combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_C)) {
+        resultsCopyName();
+        return true;
+      }
+      if (combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_O)) {
+        resultsOpenFolder();
         return true;
       }
       return false;
@@ -546,9 +653,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (searchField && key->text() == QLatin1String(":")) return true;  // the colon never reaches the text
     return false;
   }
-  if (event->type() == QEvent::FocusOut && watched == fileNames_) {
+  if (event->type() == QEvent::FocusOut && (watched == fileNames_ || watched == fileNamesList_)) {
     // Only focus that moves to another control of the window, not to
-    // another window or a pop-up.
+    // another window or a pop-up (the field's own drop-down list).
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) fileNamesExit();
     return false;
@@ -565,6 +672,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {
+  // Esc anywhere in the window stops a running search, as "Stop Search".
+  if (event->key() == Qt::Key_Escape && searchRunning_) {
+    cmdSearchClick();
+    return;
+  }
   // Enter in the window itself, while no control has the focus.
   QWidget* focus = QApplication::focusWidget();
   if (IsEnterKey(event) && (focus == nullptr || focus == this)) {

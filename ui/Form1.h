@@ -7,6 +7,9 @@
 // with its own TWindowSearchHost), shows their progress, sorts and opens
 // hits, writes the report, runs the elapsed-time clock (Timer1) and the
 // conversion time-out (Timer2), and cleans the work folder when it closes.
+// It can be resized (the result list takes the room), acts on several
+// selected hits (open, open the folder, copy, drag out), and keeps its size,
+// columns and search form in a settings file between starts.
 // Handlers carry the names of their control and event and are public so
 // that tests drive them like the controls do.
 #pragma once
@@ -40,12 +43,14 @@ class QDateTimeEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTableView;
 
 namespace tessaly::ui {
 
 class TSlidePanel;
+class TStatusBar;
 
 struct TFormOptions {
   // The desktop's dialogs and opener; null: the real desktop.
@@ -56,13 +61,25 @@ struct TFormOptions {
   std::string workFolder;
   // The default location's folders; nothing: the machine's fixed drives.
   std::optional<std::vector<std::string>> fixedDrives;
+  // The settings file read at creation and written at closing (see
+  // DefaultSettingsFile); empty: nothing is read or kept.
+  QString settingsFile;
 };
+
+// The user's settings file: Tessaly/Tessaly.ini in the configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config).
+QString DefaultSettingsFile();
 
 class TForm1 : public QWidget, private TSearchReceiver {
   Q_OBJECT
  public:
   // The running search's updates reach the window about 20 times a second.
   static constexpr int kUpdateIntervalMs = 50;
+  // The size of a first start, and the smallest size.
+  static constexpr int kClientWidth = 694;
+  static constexpr int kClientHeight = 518;
+  // Entries kept in the drop-down lists of the name and location fields.
+  static constexpr int kHistoryLength = 10;
 
   explicit TForm1(TFormOptions options = {}, QWidget* parent = nullptr);
   ~TForm1() override;
@@ -85,15 +102,24 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void CheckBox9Click();
   // A column header clicked: sort, or refuse while searching.
   void suitempresultsColumnClick(int column);
-  // Double-click or Enter in the list: open the selected hit.
+  // Double-click or Enter in the list: open each selected hit.
   void resultsOpen();
+  // The result list's context menu and its shortcuts, on the selected rows:
+  // open the folder that holds each (once per folder), copy their full paths
+  // (Ctrl+C) or names (Ctrl+Shift+C), one a line.
+  void resultsOpenFolder();
+  void resultsCopyPath();
+  void resultsCopyName();
+  QMenu* ResultsMenu() const { return resultsMenu_; }
   // Timer1, every second of a search: the elapsed-time fields.
   void Timer1Timer();
-  // The closing steps: stop a search, clean the work folder.
+  // The closing steps: keep the settings, stop a search, clean the work folder.
   void FormClose();
 
   // --- State ----------------------------------------------------------
   bool SearchRunning() const { return searchRunning_; }
+  // The rows selected in the list, in list order, as the store holds them.
+  std::vector<engine::ItemData> SelectedRows() const;
   // The settings of a search as the controls hold them now.
   engine::SearchCriteria TakeCriteria() const;
   QString StatusText(int panel) const;
@@ -141,13 +167,27 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void OnMissingFolders(const QString& text) override;
   void OnMissingConverters(const QString& text) override;
   void OnSearchEnded() override;
+  void OnFoldersWalked(std::size_t count) override;
 
   void BuildSearchPanel();
   void BuildAdvancedPanel();
   void BuildResultPanel();
+  void BuildResultActions();
   void BuildStatusBar();
+  void BuildLayout();
+  // An editable combo box whose edit line, named `fieldName`, is the field
+  // and whose list offers the last texts searched for.
+  static QComboBox* MakeHistoryField(const char* listName, const char* fieldName, QWidget* parent);
   void SetTabOrder();
   void ApplyDefaults();
+  // The settings file: read at creation (any value missing, unreadable or
+  // out of range keeps its default), written at closing.
+  void LoadSettings();
+  void SaveSettings();
+  // Puts the name and location texts of a search first in their lists.
+  void RememberSearchTexts();
+  // Opens each target; a failure shows its message.
+  void OpenTargets(const std::vector<std::string>& targets);
 
   void StartSearch();
   void StopSearch();
@@ -161,7 +201,10 @@ class TForm1 : public QWidget, private TSearchReceiver {
   TFormOptions options_;
   std::shared_ptr<TDesktop> desktop_;
 
-  // Search panel.
+  // Search panel. The name and location fields are the edit lines of
+  // combo boxes whose lists hold the last texts searched for.
+  QComboBox* fileNamesList_ = nullptr;
+  QComboBox* dirNamesList_ = nullptr;
   QLineEdit* fileNames_ = nullptr;
   QComboBox* fileTypes_ = nullptr;
   QLineEdit* contains_ = nullptr;
@@ -186,8 +229,11 @@ class TForm1 : public QWidget, private TSearchReceiver {
   QLabel* timMins_ = nullptr;
   QLabel* timSecs_ = nullptr;
 
-  // Advanced Options panel.
+  QWidget* searchPanel_ = nullptr;
+
+  // Advanced Options panel, and its place in the window's layout.
   TSlidePanel* advanced_ = nullptr;
+  QWidget* advancedAnchor_ = nullptr;
   QCheckBox* checkBox8_ = nullptr;
   QLabel* accessKindLabel_ = nullptr;
   QComboBox* comboBox3_ = nullptr;
@@ -204,8 +250,12 @@ class TForm1 : public QWidget, private TSearchReceiver {
   QLineEdit* edit3_ = nullptr;
 
   // Search Result panel and status bar.
+  QWidget* resultPanel_ = nullptr;
   QTableView* results_ = nullptr;
-  std::array<QLabel*, 2> statusPanels_{};
+  QMenu* resultsMenu_ = nullptr;
+  TStatusBar* status_ = nullptr;
+  // Status bar panels: 0 and 1 the search's texts, then the folders walked.
+  static constexpr int kFoldersPanel = 2;
 
   // Search state.
   bool searchRunning_ = false;
@@ -238,7 +288,7 @@ class TForm1 : public QWidget, private TSearchReceiver {
   QTimer tooltipDelay_;
 
   bool closed_ = false;
-  bool centred_ = false;
+  bool centred_ = false;  // placed: centred at first show, or as the settings had it
 };
 
 }  // namespace tessaly::ui

@@ -1,7 +1,11 @@
-// TForm1's result list: sorting on header clicks, opening a hit, the report
-// button, and the hooks of the details tooltip.
+// TForm1's result list: sorting on header clicks, the actions on selected
+// hits (open, open the folder, copy path or name, the context menu), the
+// report button, and the hooks of the details tooltip.
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QMenu>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,11 +14,13 @@
 #include <QStyle>
 #include <QToolTip>
 #include <QTableView>
+#include <algorithm>
 #include <fstream>
 
 #include "engine/Report.h"
 #include "ui/Form1.h"
 #include "ui/HitTarget.h"
+#include "ui/StatusBar.h"
 
 namespace tessaly::ui {
 
@@ -36,13 +42,82 @@ void TForm1::suitempresultsColumnClick(int column) {
   results_->viewport()->update();
 }
 
+std::vector<engine::ItemData> TForm1::SelectedRows() const {
+  QModelIndexList selected = results_->selectionModel()->selectedRows();
+  std::sort(selected.begin(), selected.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  std::vector<engine::ItemData> rows;
+  rows.reserve(static_cast<std::size_t>(selected.size()));
+  for (const QModelIndex& index : selected) rows.push_back(store_.Row(static_cast<std::size_t>(index.row())));
+  return rows;
+}
+
+void TForm1::OpenTargets(const std::vector<std::string>& targets) {
+  for (const std::string& target : targets) {
+    const int code = desktop_->OpenTarget(target);
+    if (const std::optional<std::string> text = OpenFailureText(code))
+      desktop_->ShowMessage(nullptr, QString::fromStdString(*text), QStringLiteral("ERROR:"));
+  }
+}
+
 void TForm1::resultsOpen() {
-  const QModelIndexList selected = results_->selectionModel()->selectedRows();
-  if (selected.isEmpty()) return;
-  const engine::ItemData row = store_.Row(static_cast<std::size_t>(selected.front().row()));
-  const int code = desktop_->OpenTarget(OpenTarget(row));
-  if (const std::optional<std::string> text = OpenFailureText(code))
-    desktop_->ShowMessage(nullptr, QString::fromStdString(*text), QStringLiteral("ERROR:"));
+  std::vector<std::string> targets;
+  for (const engine::ItemData& row : SelectedRows()) targets.push_back(OpenTarget(row));
+  OpenTargets(targets);
+}
+
+void TForm1::resultsOpenFolder() {
+  // Each folder once, however many of its rows are selected.
+  std::vector<std::string> folders;
+  for (const engine::ItemData& row : SelectedRows()) {
+    std::string folder = ContainingFolder(row);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(std::move(folder));
+  }
+  OpenTargets(folders);
+}
+
+void TForm1::resultsCopyPath() {
+  QStringList lines;
+  for (const engine::ItemData& row : SelectedRows()) lines << DisplayText(FullPath(row));
+  if (!lines.isEmpty()) QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+}
+
+void TForm1::resultsCopyName() {
+  QStringList lines;
+  for (const engine::ItemData& row : SelectedRows()) lines << DisplayText(row.Name);
+  if (!lines.isEmpty()) QApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+}
+
+void TForm1::BuildResultActions() {
+  resultsMenu_ = new QMenu(results_);
+  resultsMenu_->setObjectName(QStringLiteral("resultsMenu"));
+  struct Item {
+    const char* name;
+    const char* text;
+    QKeySequence keys;
+    void (TForm1::*handler)();
+  };
+  const Item items[] = {
+      {"actionOpen", "&Open", QKeySequence(Qt::Key_Return), &TForm1::resultsOpen},
+      {"actionOpenFolder", "Open Containing &Folder", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+       &TForm1::resultsOpenFolder},
+      {"actionCopyPath", "Copy &Path", QKeySequence(QKeySequence::Copy), &TForm1::resultsCopyPath},
+      {"actionCopyName", "Copy &Name", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &TForm1::resultsCopyName},
+  };
+  for (const Item& item : items) {
+    QAction* action = resultsMenu_->addAction(QString::fromLatin1(item.text));
+    action->setObjectName(QLatin1String(item.name));
+    // The keys are shown in the menu; the list itself takes them (eventFilter).
+    action->setShortcut(item.keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    connect(action, &QAction::triggered, this, item.handler);
+  }
+  results_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(results_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const bool any = results_->selectionModel()->hasSelection();
+    for (QAction* action : resultsMenu_->actions()) action->setEnabled(any);
+    resultsMenu_->popup(results_->viewport()->mapToGlobal(at));
+  });
 }
 
 void TForm1::cmdReportClick() {
@@ -58,8 +133,8 @@ void TForm1::cmdReportClick() {
   const QString saved1 = StatusText(1);
   SetStatus(0, QStringLiteral("Status:"));
   SetStatus(1, QStringLiteral("please wait, saving file..."));
-  statusPanels_[0]->repaint();
-  statusPanels_[1]->repaint();
+  status_->Panel(0)->repaint();
+  status_->Panel(1)->repaint();
 
   engine::ReportConditions conditions;
   conditions.locationText = lastLocationText_;

@@ -16,8 +16,17 @@
 #include "ui/CleanupWalk.h"
 #include "ui/Form1.h"
 #include "ui/SlidePanel.h"
+#include "ui/StatusBar.h"
 
 namespace tessaly::ui {
+
+namespace {
+
+QString FoldersWalkedText(std::size_t count) {
+  return count == 1 ? QStringLiteral("1 folder walked") : QStringLiteral("%1 folders walked").arg(count);
+}
+
+}  // namespace
 
 void TForm1::cmdSearchClick() {
   // Tooltip colour and time, the random source of temporary file names, and
@@ -66,6 +75,9 @@ void TForm1::StartSearch() {
 
   lastLocationText_ = dirNames_->text().toStdString();
   lastNameText_ = fileNames_->text().toStdString();
+  RememberSearchTexts();
+  SetStatus(kFoldersPanel, FoldersWalkedText(0));
+  status_->Panel(kFoldersPanel)->show();
   engine::SearchCriteria criteria = TakeCriteria();
   criteria.Derive();
 
@@ -100,7 +112,8 @@ void TForm1::StopSearch() {
 
 void TForm1::SetSearchFormEnabled(bool enabled) {
   // The five text fields show the button face while the search runs.
-  for (QWidget* field : std::initializer_list<QWidget*>{fileNames_, dirNames_, contains_, typecombo_, fileTypes_}) {
+  for (QWidget* field :
+       std::initializer_list<QWidget*>{fileNamesList_, dirNamesList_, contains_, typecombo_, fileTypes_}) {
     if (enabled) {
       field->setPalette(QPalette());
     } else {
@@ -109,7 +122,7 @@ void TForm1::SetSearchFormEnabled(bool enabled) {
       field->setPalette(face);
     }
   }
-  std::vector<QWidget*> controls{fileNames_,    dirNames_,    contains_,      typecombo_, fileTypes_,
+  std::vector<QWidget*> controls{fileNamesList_, dirNamesList_, contains_,   typecombo_, fileTypes_,
                                  searchpdfs_,   regulars_,    fuzzyCheckBox_, suiCheckBox5_, optAllFiles_,
                                  optIncDirs_,   opComp_,      optFormatSFX_};
   for (QCheckBox* box : formatBoxes_) controls.push_back(box);
@@ -165,6 +178,8 @@ void TForm1::OnMissingConverters(const QString& text) {
 
 void TForm1::OnSearchEnded() { timer1_.stop(); }
 
+void TForm1::OnFoldersWalked(std::size_t count) { SetStatus(kFoldersPanel, FoldersWalkedText(count)); }
+
 // --- Timer1: the elapsed-time fields --------------------------------------
 
 void TForm1::Timer1Timer() {
@@ -197,6 +212,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormClose() {
   if (closed_) return;
   closed_ = true;
+  // The window as the user leaves it, before the closing steps change it.
+  SaveSettings();
   if (searchRunning_) StopSearch();
   updateTimer_.stop();
   model_->SetRowCount(0);

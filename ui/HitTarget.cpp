@@ -8,7 +8,7 @@
 
 namespace tessaly::ui {
 
-std::string OpenTarget(const engine::ItemData& row) {
+bool IsArchiveMember(const engine::ItemData& row) {
   static constexpr std::array<std::string_view, 9> kArchiveEndings{".zip", ".zoo", ".cab", ".rar", ".tar",
                                                                    ".ace", ".lzh", ".arc", ".arj"};
   if (row.Path.size() >= 4) {
@@ -17,10 +17,23 @@ std::string OpenTarget(const engine::ItemData& row) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     for (std::string_view ending : kArchiveEndings) {
       // A folder named like an archive holds the entry itself.
-      if (tail == ending && !platform::FolderExists(row.Path)) return row.Path;
+      if (tail == ending && !platform::FolderExists(row.Path)) return true;
     }
   }
-  return platform::JoinPath(row.Path, row.Name);
+  return false;
+}
+
+std::string OpenTarget(const engine::ItemData& row) {
+  return IsArchiveMember(row) ? row.Path : FullPath(row);
+}
+
+std::string FullPath(const engine::ItemData& row) { return platform::JoinPath(row.Path, row.Name); }
+
+std::string ContainingFolder(const engine::ItemData& row) {
+  if (!IsArchiveMember(row)) return row.Path;
+  const std::size_t slash = row.Path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string("/") : row.Path.substr(0, slash);
 }
 
 std::optional<std::string> OpenFailureText(int code) {

@@ -1,8 +1,14 @@
 // The virtual result table.
 #include "ui/ResultModel.h"
 
+#include <QFile>
+#include <QMimeData>
 #include <QStringDecoder>
+#include <QUrl>
 #include <climits>
+#include <set>
+
+#include "ui/HitTarget.h"
 
 namespace tessaly::ui {
 
@@ -59,7 +65,27 @@ QVariant TResultModel::headerData(int section, Qt::Orientation orientation, int 
 
 Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+QStringList TResultModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+
+Qt::DropActions TResultModel::supportedDragActions() const { return Qt::CopyAction | Qt::LinkAction; }
+
+QMimeData* TResultModel::mimeData(const QModelIndexList& indexes) const {
+  std::set<int> rows;
+  for (const QModelIndex& index : indexes)
+    if (index.isValid() && index.row() < rowCount()) rows.insert(index.row());
+  QList<QUrl> urls;
+  for (int row : rows) {
+    // File names are bytes: decoded as the file system encodes them.
+    const QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(OpenTarget(RowAt(row)))));
+    if (!urls.contains(url)) urls.push_back(url);
+  }
+  if (urls.isEmpty()) return nullptr;
+  auto* data = new QMimeData;
+  data->setUrls(urls);
+  return data;
 }
 
 void TResultModel::SetRowCount(std::size_t count) {

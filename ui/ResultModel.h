@@ -30,6 +30,11 @@ class TResultModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Rows drag out as text/uri-list: the file URL of what opening a row opens
+  // (a member's archive), each once.
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDragActions() const override;
 
   // Window thread: the list shows `count` rows from now on.
   void SetRowCount(std::size_t count);

@@ -28,6 +28,7 @@ int RunWindow(int argc, char** argv) {
 
   TFormOptions options;
   options.dispatchArchive = &archives::DispatchArchive;
+  options.settingsFile = DefaultSettingsFile();
   TForm1 form(std::move(options));
   InstallDetailsTooltip(form);
   prevInst.SetActivateHandler([&form] { form.BringToFront(); });

@@ -26,7 +26,6 @@ void TSlidePanel::Open() {
   if (open_) return;
   open_ = true;
   resize(openWidth_, height());
-  content_->resize(openWidth_, height());
   content_->show();
   raise();
   update();
@@ -41,6 +40,28 @@ void TSlidePanel::Close() {
   content_->hide();
   resize(closedWidth_, height());
   update();
+}
+
+void TSlidePanel::FollowAnchor(QWidget* anchor) {
+  anchor_ = anchor;
+  anchor_->setFixedWidth(closedWidth_);
+  anchor_->installEventFilter(this);
+  FitAnchor();
+}
+
+void TSlidePanel::FitAnchor() {
+  if (!anchor_) return;
+  setGeometry(anchor_->x(), anchor_->y(), open_ ? openWidth_ : closedWidth_, anchor_->height());
+}
+
+bool TSlidePanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == anchor_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) FitAnchor();
+  return QFrame::eventFilter(watched, event);
+}
+
+void TSlidePanel::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  content_->setGeometry(0, 0, openWidth_, height());
 }
 
 void TSlidePanel::enterEvent(QEnterEvent* event) {

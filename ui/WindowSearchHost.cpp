@@ -15,13 +15,16 @@ bool TWindowSearchHost::Discarded() const { return shared_->discarded.load(); }
 void TWindowSearchHost::FlushShared(Shared& shared, TSearchReceiver& receiver) {
   std::array<std::optional<std::string>, 2> status;
   std::optional<std::size_t> rowCount;
+  std::optional<std::size_t> foldersWalked;
   {
     std::lock_guard lock(shared.mutex);
     status.swap(shared.status);
     rowCount.swap(shared.rowCount);
+    foldersWalked.swap(shared.foldersWalked);
   }
   if (shared.discarded.load()) return;
   if (rowCount) receiver.OnRowCount(*rowCount);
+  if (foldersWalked) receiver.OnFoldersWalked(*foldersWalked);
   for (int panel = 0; panel < 2; ++panel)
     if (status[panel]) receiver.OnStatus(panel, DisplayText(*status[panel]));
 }
@@ -57,6 +60,12 @@ void TWindowSearchHost::RowCountChanged(std::size_t count) {
   if (shared_->discarded.load()) return;
   std::lock_guard lock(shared_->mutex);
   shared_->rowCount = count;
+}
+
+void TWindowSearchHost::FoldersWalked(std::size_t count) {
+  if (shared_->discarded.load()) return;
+  std::lock_guard lock(shared_->mutex);
+  shared_->foldersWalked = count;
 }
 
 void TWindowSearchHost::SearchFinished(std::size_t count) {

@@ -4,7 +4,7 @@
 // One host serves one search. Status texts and the row count are coalesced:
 // the thread only records the latest values and the window takes them on its
 // own update tick (Flush), so hundreds of thousands of hits cost a few dozen
-// window updates a second. The other calls are queued in order, each after
+// window updates a second; so is the count of folders walked. The other calls are queued in order, each after
 // taking the values recorded before it, so the final state is exact. Once the
 // window discards the host (the search was stopped), every call, queued or
 // still to come, is dropped.
@@ -38,6 +38,8 @@ class TSearchReceiver {
   // Converter programs that could not be started; shown as a note.
   virtual void OnMissingConverters(const QString& text) { (void)text; }
   virtual void OnSearchEnded() = 0;
+  // Folders walked so far (delivered with the coalesced updates).
+  virtual void OnFoldersWalked(std::size_t count) { (void)count; }
 };
 
 class TWindowSearchHost : public engine::SearchHost {
@@ -60,6 +62,7 @@ class TWindowSearchHost : public engine::SearchHost {
   void ReportMissingFolders(const std::string& text) override;
   void ReportMissingConverters(const std::string& text) override;
   void SearchEnded() override;
+  void FoldersWalked(std::size_t count) override;
   // The conversion time-out of this search; once discarded, every wait
   // counts as timed out so the stopped thread does not linger.
   void ArmConversionTimeout() override;
@@ -72,6 +75,7 @@ class TWindowSearchHost : public engine::SearchHost {
     std::mutex mutex;
     std::array<std::optional<std::string>, 2> status;
     std::optional<std::size_t> rowCount;
+    std::optional<std::size_t> foldersWalked;
   };
   static void FlushShared(Shared& shared, TSearchReceiver& receiver);
   template <typename Step>

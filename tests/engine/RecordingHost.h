@@ -21,6 +21,7 @@ class RecordingHost : public engine::QuietSearchHost {
   void SearchFinished(std::size_t count) override { Log("finished:" + std::to_string(count)); }
   void ReportMissingFolders(const std::string& text) override { Log("missing:" + text); }
   void SearchEnded() override { Log("ended"); }
+  void FoldersWalked(std::size_t count) override { foldersWalked = count; }
 
   std::vector<std::string> Events() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -34,6 +35,7 @@ class RecordingHost : public engine::QuietSearchHost {
 
   std::atomic<std::size_t> lastCount{0};
   std::atomic<int> folderStatuses{0};
+  std::atomic<std::size_t> foldersWalked{0};
 
  private:
   void Log(const std::string& e) {

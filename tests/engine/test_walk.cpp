@@ -71,6 +71,7 @@ TEST_F(WalkTest, DesignedRowOrderAndSubfolders) {
   EXPECT_EQ(rows[0], ".|a.pdf|4 b");
   EXPECT_EQ(rows[1], ".|b.txt|2 b");
   EXPECT_EQ(rows[2], "./sub|c.txt|1 b");
+  EXPECT_EQ(host_.foldersWalked, 2u);  // the location and sub
   EXPECT_TRUE(host_.Has("finished:3"));
   EXPECT_EQ(host_.Events().front(), "started");
   EXPECT_EQ(host_.Events().back(), "ended");
@@ -82,6 +83,7 @@ TEST_F(WalkTest, HiddenFoldersNotWalkedHiddenFilesListed) {
   SearchCriteria c;
   c.typeText = "TXT";
   EXPECT_EQ(Search(c), (Rows{".|.hidden.txt|1 b"}));
+  EXPECT_EQ(host_.foldersWalked, 1u);  // the hidden folder is not walked
 }
 
 TEST_F(WalkTest, FolderNamedLikeAPatternIsListedWhateverTheFilters) {
@@ -109,6 +111,7 @@ TEST_F(WalkTest, OverlappingLocationsListEachFileOnce) {
   c.locationText = root_.string() + ";" + (root_ / "docs").string();
   c.typeText = "TXT";
   EXPECT_EQ(Search(c), (Rows{"./docs|a.txt|1 b"}));
+  EXPECT_EQ(host_.foldersWalked, 3u);  // the count runs on over the locations: docs is walked twice
 }
 
 TEST_F(WalkTest, MissingLocationsReportedAfterTheWalk) {

@@ -1,16 +1,21 @@
 // The main window driven through its real widgets: defaults, the input
-// handlers, searches over generated folders, sorting, opening, the report
-// button, the elapsed-time clock and the close-time clean-up.
+// handlers, resizing, searches over generated folders, sorting, the actions
+// on selected rows, the report button, the elapsed-time clock and the
+// close-time clean-up.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -20,6 +25,7 @@
 
 #include "platform/FileTimes.h"
 #include "ui/Form1.h"
+#include "ui/SlidePanel.h"
 #include "UiTestSupport.h"
 
 namespace tessaly::ui::test {
@@ -95,8 +101,10 @@ class FormTest : public ::testing::Test {
 TEST_F(FormTest, DefaultsAtCreation) {
   EXPECT_EQ(form->windowTitle(), "Tessaly");
   EXPECT_EQ(form->size(), QSize(694, 518));
-  EXPECT_EQ(form->minimumSize(), form->maximumSize());  // not resizable
-  EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(form->minimumSize(), QSize(694, 518));  // the first size is the smallest
+  EXPECT_GT(form->maximumWidth(), 694);
+  EXPECT_GT(form->maximumHeight(), 518);
+  EXPECT_TRUE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
 
   EXPECT_EQ(Edit("fileNames")->text(), "");
@@ -324,6 +332,120 @@ TEST_F(FormTest, SearchOverAGeneratedTreeEndsWithTheCount) {
   std::vector<std::string> names = Names();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.TXT", "c.txt"}));
+  EXPECT_EQ(Text("foldersWalked"), "2 folders walked");  // the location and sub, not .hidden
+  // The location and name searched for head their drop-down lists.
+  EXPECT_EQ(Combo("dirNamesList")->itemText(0), QString::fromStdString(tree.path()));
+  EXPECT_EQ(Combo("fileNamesList")->count(), 0);  // an empty name is not kept
+}
+
+TEST_F(FormTest, TheResultListTakesTheRoomOfABiggerWindow) {
+  form->show();
+  auto* results = Find<QTableView>("results");
+  QWidget* search = Find<QWidget>("searchPanel");
+  QWidget* advanced = Find<QWidget>("advancedPanel");
+  const QSize list = results->size();
+  const int searchWidth = search->width();
+  const int pathWidth = results->horizontalHeader()->sectionSize(2);
+  form->resize(694 + 80, 518 + 60);
+  ASSERT_TRUE(ProcessUntil([&] { return results->width() == list.width() + 80; }));
+  EXPECT_EQ(results->height(), list.height() + 60);
+  EXPECT_EQ(search->width(), searchWidth);
+  EXPECT_EQ(results->horizontalHeader()->sectionSize(0), 220);
+  EXPECT_EQ(results->horizontalHeader()->sectionSize(1), 51);
+  EXPECT_EQ(results->horizontalHeader()->sectionSize(2), pathWidth + 80);
+  // The Advanced Options bar keeps to its place, full height, and opens over the list.
+  EXPECT_EQ(advanced->height(), search->height());
+  EXPECT_EQ(advanced->x(), search->geometry().right() + 3);
+  static_cast<TSlidePanel*>(advanced)->Open();
+  EXPECT_EQ(advanced->width(), 167);
+  EXPECT_EQ(results->width(), list.width() + 80);
+  EXPECT_TRUE(Check("CheckBox8")->isVisible());
+  form->resize(300, 200);  // never smaller than the first size
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->size(), QSize(694, 518));
+}
+
+TEST_F(FormTest, EscStopsARunningSearch) {
+  TempFolder tree;
+  tree.Write("a.txt", "alpha");
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  // In the window, and in the result list that has the focus.
+  for (QWidget* target : std::initializer_list<QWidget*>{form.get(), Find<QTableView>("results")}) {
+    form->cmdSearchClick();
+    ASSERT_TRUE(form->SearchRunning());
+    QTest::keyClick(target, Qt::Key_Escape);
+    EXPECT_FALSE(form->SearchRunning()) << target->objectName().toStdString();
+    EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+    EXPECT_EQ(Find<QPushButton>("cmdSearch")->text(), "&Search Now");
+  }
+  // Without a search Esc does nothing.
+  QTest::keyClick(form.get(), Qt::Key_Escape);
+  EXPECT_FALSE(form->SearchRunning());
+  EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+}
+
+TEST_F(FormTest, CopyAndDragOfSelectedRows) {
+  AddRows({{"doc.txt", "1 b", "/home/u"}, {"x.pdf", "2 b", "/srv"}, {"dir/member.txt", "1 b", "/home/u/b.zip"}});
+  auto* results = Find<QTableView>("results");
+  results->selectionModel()->select(form->Model().index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  results->selectionModel()->select(form->Model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+  QTest::keyClick(results, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "/home/u/doc.txt\n/home/u/b.zip/dir/member.txt");  // list order
+  QTest::keyClick(results, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "doc.txt\ndir/member.txt");
+
+  // Dragged out as file URLs; a member drags its archive.
+  const QModelIndexList dragged{form->Model().index(0, 0), form->Model().index(0, 1), form->Model().index(2, 0)};
+  std::unique_ptr<QMimeData> data(form->Model().mimeData(dragged));
+  ASSERT_NE(data, nullptr);
+  EXPECT_TRUE(data->hasFormat("text/uri-list"));
+  EXPECT_EQ(data->urls(), (QList<QUrl>{QUrl("file:///home/u/doc.txt"), QUrl("file:///home/u/b.zip")}));
+  EXPECT_TRUE(form->Model().flags(form->Model().index(1, 0)) & Qt::ItemIsDragEnabled);
+}
+
+TEST_F(FormTest, ContextMenuActsOnEachSelectedRow) {
+  TempFolder tree;
+  tree.Write("x.zip/inner.txt", "a folder named like an archive");
+  AddRows({{"doc.txt", "1 b", "/home/u"},
+           {"dir/member.txt", "1 b", "/home/u/b.zip"},
+           {"inner.txt", "1 b", tree.path() + "/x.zip"},
+           {"top.txt", "1 b", "/a.zip"}});
+  auto* results = Find<QTableView>("results");
+  QMenu* menu = form->ResultsMenu();
+  ASSERT_NE(menu, nullptr);
+  std::vector<QString> texts;
+  for (QAction* action : menu->actions()) texts.push_back(action->text());
+  EXPECT_EQ(texts, (std::vector<QString>{"&Open", "Open Containing &Folder", "Copy &Path", "Copy &Name"}));
+  auto trigger = [&](const char* name) { Find<QAction>(name)->trigger(); };
+
+  results->selectAll();
+  trigger("actionOpen");
+  EXPECT_EQ(desktop->opened, (std::vector<std::string>{"/home/u/doc.txt", "/home/u/b.zip",
+                                                       tree.path() + "/x.zip/inner.txt", "/a.zip"}));
+  // Each containing folder once: a member's is its archive's folder.
+  desktop->opened.clear();
+  trigger("actionOpenFolder");
+  EXPECT_EQ(desktop->opened, (std::vector<std::string>{"/home/u", tree.path() + "/x.zip", "/"}));
+  // A failing open shows its message once for each target.
+  desktop->opened.clear();
+  desktop->openResult = 2;
+  results->selectionModel()->select(form->Model().index(1, 0),
+                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  trigger("actionOpenFolder");
+  EXPECT_EQ(desktop->opened, (std::vector<std::string>{"/home/u"}));
+  ASSERT_EQ(desktop->messages.size(), 1u);
+  EXPECT_EQ(desktop->messages[0].text, "File not found");
+  trigger("actionCopyPath");
+  EXPECT_EQ(QApplication::clipboard()->text(), "/home/u/b.zip/dir/member.txt");
+  trigger("actionCopyName");
+  EXPECT_EQ(QApplication::clipboard()->text(), "dir/member.txt");
+  // Nothing selected: nothing is opened or copied.
+  results->clearSelection();
+  desktop->opened.clear();
+  trigger("actionOpen");
+  trigger("actionOpenFolder");
+  EXPECT_TRUE(desktop->opened.empty());
 }
 
 TEST_F(FormTest, WhileSearchingTheFormIsDisabledAndTheFiltersAreNot) {
