@@ -42,13 +42,15 @@ printf '<html><body>Report</body></html>' > "$docs/Archive/report-index.htm"
 head -c 4100000 /dev/zero > "$docs/Archive/Report slides.ppt"
 mkdir -p "$docs/Reports/Old reports.pdf"
 
-# A display of its own, and a runtime folder so no running Tessaly is met.
+# A display of its own, a runtime folder so no running Tessaly is met, and a
+# configuration folder so the user's settings are neither read nor changed.
 display=:$(( ($$ % 400) + 100 ))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_CONFIG_HOME=$work/config
 export TESSALY_INSTANCE=tessaly-screenshot-$$
 export QT_QPA_PLATFORM=xcb
 i=0
@@ -65,6 +67,9 @@ until window=$(xdotool search --name '^Tessaly$' 2>/dev/null | head -n 1) && [ -
   sleep 0.1
 done
 sleep 1
+# Larger than the first start's size, so the list shows whole paths.
+xdotool windowsize --sync "$window" 960 600 2>/dev/null || xdotool windowsize "$window" 960 600
+sleep 0.5
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 
 # File name, then Tab to the location (type, contain, in, location), then Enter.

@@ -465,7 +465,8 @@ void TForm1::BuildStatusBar() {
 }
 
 void TForm1::SetTabOrder() {
-  const std::vector<QWidget*> order{fileNames_, fileTypes_, contains_, typecombo_, dirNames_, cmdSearch_, cmdReport_,
+  const std::vector<QWidget*> order{fileNamesList_, fileTypes_, contains_, typecombo_, dirNamesList_, cmdSearch_,
+                                    cmdReport_,
                                     optIncDirs_, opComp_,
                                     formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Zip)],
                                     formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Rar)],

@@ -57,6 +57,13 @@ void RestoreDate(QSettings& settings, const QString& key, QDateTimeEdit* picker)
   if (moment.isValid()) picker->setDateTime(moment);
 }
 
+// An editable combo box: the entry of that text, else the text typed in.
+void RestoreEditText(QComboBox* box, const QString& text) {
+  const int index = box->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+  if (index >= 0) box->setCurrentIndex(index);
+  else box->setEditText(text);
+}
+
 // A text without the characters a field never takes from the keyboard.
 QString WithoutColons(QString text) { return text.remove(QLatin1Char(':')); }
 
@@ -110,10 +117,11 @@ void TForm1::LoadSettings() {
   const QString types = WithoutColons(settings.value(QStringLiteral("types")).toString());
   // A type list with a dot would be refused with a message at every start.
   if (settings.contains(QStringLiteral("types")) && !types.contains(QLatin1Char('.')))
-    fileTypes_->setEditText(types);
+    RestoreEditText(fileTypes_, types);
   if (settings.contains(QStringLiteral("contains")))
     contains_->setText(WithoutColons(settings.value(QStringLiteral("contains")).toString()));
-  if (settings.contains(QStringLiteral("in"))) typecombo_->setEditText(settings.value(QStringLiteral("in")).toString());
+  if (settings.contains(QStringLiteral("in")))
+    RestoreEditText(typecombo_, settings.value(QStringLiteral("in")).toString());
   if (settings.contains(QStringLiteral("location")))
     dirNames_->setText(settings.value(QStringLiteral("location")).toString());
   for (QCheckBox* box : findChildren<QCheckBox*>()) {

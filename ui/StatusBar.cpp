@@ -18,10 +18,10 @@ QLabel* TStatusBar::AddPanel(const QString& objectName, const QString& text, int
   panel->setObjectName(objectName);
   panel->setAlignment(alignment | Qt::AlignVCenter);
   panel->setFrameStyle(QFrame::Panel | shadow);
-  // A long text (a deep folder) never widens the window.
-  panel->setMinimumWidth(1);
-  panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   if (width == kStretch) {
+    // A long text (a deep folder) never widens the window.
+    panel->setMinimumWidth(1);
+    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout_->addWidget(panel, 1);
   } else {
     panel->setFixedWidth(width);
