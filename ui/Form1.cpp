@@ -312,10 +312,11 @@ void TForm1::BuildSearchPanel() {
   rows->addWidget(searchCriteria_);
   rows->addStretch(1);
 
-  // The name and location fields are filtered both as the combo box that
-  // has the focus and as its edit line.
-  for (QWidget* w : std::initializer_list<QWidget*>{fileNames_, fileNamesList_, contains_, fileTypes_->lineEdit(),
-                                                    dirNames_, dirNamesList_, optIncDirs_, optAllFiles_})
+  // A combo box field holds the focus and hands keys to its edit line
+  // directly: the keys are filtered at both.
+  for (QWidget* w : std::initializer_list<QWidget*>{fileNames_, fileNamesList_, contains_, fileTypes_,
+                                                    fileTypes_->lineEdit(), dirNames_, dirNamesList_, optIncDirs_,
+                                                    optAllFiles_})
     w->installEventFilter(this);
 
   connect(cmdSearch_, &QPushButton::clicked, this, &TForm1::cmdSearchClick);
@@ -620,7 +621,7 @@ void TForm1::SetStatus(int panel, const QString& text) { status_->SetText(panel,
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   const bool searchField = watched == fileNames_ || watched == fileNamesList_ || watched == contains_ ||
-                           watched == fileTypes_->lineEdit();
+                           watched == fileTypes_ || watched == fileTypes_->lineEdit();
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape && searchRunning_) {

@@ -152,12 +152,13 @@ TEST_F(FormTest, DefaultsAtCreation) {
 }
 
 TEST_F(FormTest, ColonFilterAppliesToTheThreeSearchFields) {
-  QTest::keyClicks(Edit("fileNames"), "c:\\docs");
+  // Keys reach a combo box field through the combo box, which has the focus.
+  QTest::keyClicks(Combo("fileNamesList"), "c:\\docs");
   EXPECT_EQ(Edit("fileNames")->text(), "c\\docs");
   QTest::keyClicks(Edit("Contains"), "a:b");
   EXPECT_EQ(Edit("Contains")->text(), "ab");
   Combo("fileTypes")->setEditText("");
-  QTest::keyClicks(Combo("fileTypes")->lineEdit(), "p:df");
+  QTest::keyClicks(Combo("fileTypes"), "p:df");
   EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF");  // typed letters show in upper case
   Edit("dirNames")->clear();
   QTest::keyClicks(Edit("dirNames"), "c:\\docs");
@@ -509,6 +510,10 @@ TEST_F(FormTest, EnterInEachSearchControlStartsASearch) {
       {"Contains", Edit("Contains")},
       {"fileTypes", Combo("fileTypes")->lineEdit()},
       {"dirNames", Edit("dirNames")},
+      // The combo boxes that hold the focus of their fields.
+      {"fileNamesList", Combo("fileNamesList")},
+      {"fileTypes box", Combo("fileTypes")},
+      {"dirNamesList", Combo("dirNamesList")},
       {"optIncDirs", Check("optIncDirs")},
       {"optAllFiles", Check("optAllFiles")},
   };
