@@ -14,6 +14,11 @@ void TSystemDesktop::ShowMessage(QWidget* owner, const QString& text, const QStr
   box.exec();
 }
 
+bool TSystemDesktop::Confirm(QWidget* owner, const QString& text, const QString& caption) {
+  return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+         QMessageBox::Yes;
+}
+
 std::optional<QString> TSystemDesktop::ChooseFolder(QWidget* owner, const QString& prompt) {
   const QString folder = QFileDialog::getExistingDirectory(owner, prompt, QDir::homePath(),
                                                            QFileDialog::ShowDirsOnly);

@@ -18,6 +18,8 @@ class TDesktop {
   virtual ~TDesktop() = default;
   // A message box with an OK button; `owner` may be null (no owner).
   virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption) = 0;
+  // A question with Yes and No buttons; true for Yes.
+  virtual bool Confirm(QWidget* owner, const QString& text, const QString& caption) = 0;
   // The folder picker; nothing when cancelled.
   virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& prompt) = 0;
   // The save dialog with an initial file name, a filter and a default
@@ -33,6 +35,7 @@ class TDesktop {
 class TSystemDesktop : public TDesktop {
  public:
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption) override;
+  bool Confirm(QWidget* owner, const QString& text, const QString& caption) override;
   std::optional<QString> ChooseFolder(QWidget* owner, const QString& prompt) override;
   std::optional<QString> ChooseSaveFile(QWidget* owner, const QString& fileName, const QString& filter,
                                         const QString& defaultSuffix) override;

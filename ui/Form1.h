@@ -80,6 +80,8 @@ class TForm1 : public QWidget, private TSearchReceiver {
   static constexpr int kClientHeight = 518;
   // Entries kept in the drop-down lists of the name and location fields.
   static constexpr int kHistoryLength = 10;
+  // More files or folders than this are opened only after a question.
+  static constexpr std::size_t kOpenWithoutAsking = 10;
 
   explicit TForm1(TFormOptions options = {}, QWidget* parent = nullptr);
   ~TForm1() override;
@@ -102,7 +104,8 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void CheckBox9Click();
   // A column header clicked: sort, or refuse while searching.
   void suitempresultsColumnClick(int column);
-  // Double-click or Enter in the list: open each selected hit.
+  // Double-click or Enter in the list: open each selected hit (an archive
+  // that holds several of them once).
   void resultsOpen();
   // The result list's context menu and its shortcuts, on the selected rows:
   // open the folder that holds each (once per folder), copy their full paths
@@ -181,13 +184,16 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void SetTabOrder();
   void ApplyDefaults();
   // The settings file: read at creation (any value missing, unreadable or
-  // out of range keeps its default), written at closing.
+  // out of range keeps its default), written when a search starts and at
+  // closing.
   void LoadSettings();
   void SaveSettings();
   // Puts the name and location texts of a search first in their lists.
   void RememberSearchTexts();
-  // Opens each target; a failure shows its message.
-  void OpenTargets(const std::vector<std::string>& targets);
+  // Opens each target once; a failure shows its message. Many targets
+  // (a whole list selected by mistake) are opened only when the user says
+  // so: `what` names them in the question ("files", "folders").
+  void OpenTargets(std::vector<std::string> targets, const QString& what);
 
   void StartSearch();
   void StopSearch();

@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <algorithm>
 #include <fstream>
+#include <unordered_set>
 
 #include "engine/Report.h"
 #include "ui/Form1.h"
@@ -52,8 +53,18 @@ std::vector<engine::ItemData> TForm1::SelectedRows() const {
   return rows;
 }
 
-void TForm1::OpenTargets(const std::vector<std::string>& targets) {
-  for (const std::string& target : targets) {
+void TForm1::OpenTargets(std::vector<std::string> targets, const QString& what) {
+  // In list order, each once (a whole list may be selected).
+  std::vector<std::string> once;
+  std::unordered_set<std::string> seen;
+  for (std::string& target : targets)
+    if (seen.insert(target).second) once.push_back(std::move(target));
+  // Each start of the default application may take the window a moment and
+  // opens a window of its own: hundreds of them are never started unasked.
+  if (once.size() > kOpenWithoutAsking &&
+      !desktop_->Confirm(this, QStringLiteral("Open %1 %2?").arg(once.size()).arg(what), windowTitle()))
+    return;
+  for (const std::string& target : once) {
     const int code = desktop_->OpenTarget(target);
     if (const std::optional<std::string> text = OpenFailureText(code))
       desktop_->ShowMessage(nullptr, QString::fromStdString(*text), QStringLiteral("ERROR:"));
@@ -63,17 +74,14 @@ void TForm1::OpenTargets(const std::vector<std::string>& targets) {
 void TForm1::resultsOpen() {
   std::vector<std::string> targets;
   for (const engine::ItemData& row : SelectedRows()) targets.push_back(OpenTarget(row));
-  OpenTargets(targets);
+  OpenTargets(std::move(targets), QStringLiteral("files"));
 }
 
 void TForm1::resultsOpenFolder() {
   // Each folder once, however many of its rows are selected.
   std::vector<std::string> folders;
-  for (const engine::ItemData& row : SelectedRows()) {
-    std::string folder = ContainingFolder(row);
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(std::move(folder));
-  }
-  OpenTargets(folders);
+  for (const engine::ItemData& row : SelectedRows()) folders.push_back(ContainingFolder(row));
+  OpenTargets(std::move(folders), QStringLiteral("folders"));
 }
 
 void TForm1::resultsCopyPath() {

@@ -76,6 +76,9 @@ void TForm1::StartSearch() {
   lastLocationText_ = dirNames_->text().toStdString();
   lastNameText_ = fileNames_->text().toStdString();
   RememberSearchTexts();
+  // Kept now as well as at closing: a session that ends without closing the
+  // window (a logout, a lost display) still keeps the form of its last search.
+  SaveSettings();
   SetStatus(kFoldersPanel, FoldersWalkedText(0));
   status_->Panel(kFoldersPanel)->show();
   engine::SearchCriteria criteria = TakeCriteria();

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <climits>
 #include <set>
+#include <string>
 
 #include "ui/HitTarget.h"
 
@@ -76,11 +77,14 @@ QMimeData* TResultModel::mimeData(const QModelIndexList& indexes) const {
   std::set<int> rows;
   for (const QModelIndex& index : indexes)
     if (index.isValid() && index.row() < rowCount()) rows.insert(index.row());
+  // Each target once (members of one archive drag it once), in list order.
   QList<QUrl> urls;
+  std::set<std::string> seen;
   for (int row : rows) {
+    std::string target = OpenTarget(RowAt(row));
+    if (!seen.insert(target).second) continue;
     // File names are bytes: decoded as the file system encodes them.
-    const QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(OpenTarget(RowAt(row)))));
-    if (!urls.contains(url)) urls.push_back(url);
+    urls.push_back(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(target))));
   }
   if (urls.isEmpty()) return nullptr;
   auto* data = new QMimeData;

@@ -73,6 +73,8 @@ TEST_F(FormSettingsTest, WhatAWindowKeepsTheNextOneShows) {
       ASSERT_TRUE(ProcessUntil([&] { return !form->SearchRunning(); }));
       form->JoinSearchThreads();
     }
+    // Kept when a search starts, before any closing.
+    EXPECT_TRUE(std::filesystem::is_regular_file(file));
     combo("fileTypes")->setEditText("PDF;TXT");
     edit("Contains")->setText("tax");
     combo("typecombo")->setCurrentIndex(0);  // Author
@@ -98,6 +100,17 @@ TEST_F(FormSettingsTest, WhatAWindowKeepsTheNextOneShows) {
   EXPECT_EQ(again->findChild<QComboBox*>("fileNamesList")->itemText(0), "report");
   EXPECT_EQ(again->findChild<QComboBox*>("dirNamesList")->count(), 2);
   EXPECT_TRUE(desktop->messages.empty());
+}
+
+TEST_F(FormSettingsTest, TheListsOfferTheLastTenTextsEachOnce) {
+  config.Write("lists.ini", "[history]\nnames=a, b, a, , c, d, e, f, g, h, i, j, k, l\nlocations=/x\n");
+  auto form = Open(config.path() + "/lists.ini");
+  QComboBox* names = form->findChild<QComboBox*>("fileNamesList");
+  QStringList offered;
+  for (int i = 0; i < names->count(); ++i) offered << names->itemText(i);
+  EXPECT_EQ(offered, QStringList({"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}));
+  EXPECT_EQ(form->findChild<QLineEdit*>("fileNames")->text(), "");  // a list entry is offered, not filled in
+  EXPECT_EQ(form->findChild<QComboBox*>("dirNamesList")->count(), 1);
 }
 
 TEST_F(FormSettingsTest, DamagedOrUnreadableFileGivesTheDefaults) {

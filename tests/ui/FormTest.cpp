@@ -415,7 +415,8 @@ TEST_F(FormTest, ContextMenuActsOnEachSelectedRow) {
   AddRows({{"doc.txt", "1 b", "/home/u"},
            {"dir/member.txt", "1 b", "/home/u/b.zip"},
            {"inner.txt", "1 b", tree.path() + "/x.zip"},
-           {"top.txt", "1 b", "/a.zip"}});
+           {"top.txt", "1 b", "/a.zip"},
+           {"second member.txt", "1 b", "/home/u/b.zip"}});
   auto* results = Find<QTableView>("results");
   QMenu* menu = form->ResultsMenu();
   ASSERT_NE(menu, nullptr);
@@ -425,9 +426,10 @@ TEST_F(FormTest, ContextMenuActsOnEachSelectedRow) {
   auto trigger = [&](const char* name) { Find<QAction>(name)->trigger(); };
 
   results->selectAll();
-  trigger("actionOpen");
+  trigger("actionOpen");  // an archive holding two selected members opens once
   EXPECT_EQ(desktop->opened, (std::vector<std::string>{"/home/u/doc.txt", "/home/u/b.zip",
                                                        tree.path() + "/x.zip/inner.txt", "/a.zip"}));
+  EXPECT_TRUE(desktop->questions.empty());
   // Each containing folder once: a member's is its archive's folder.
   desktop->opened.clear();
   trigger("actionOpenFolder");
@@ -451,6 +453,19 @@ TEST_F(FormTest, ContextMenuActsOnEachSelectedRow) {
   trigger("actionOpen");
   trigger("actionOpenFolder");
   EXPECT_TRUE(desktop->opened.empty());
+  // More than ten files open only after a question; No opens none.
+  std::vector<engine::ItemData> many;
+  for (int i = 0; i < 11; ++i) many.push_back({"f" + std::to_string(i) + ".txt", "1 b", "/home/u"});
+  AddRows(many);
+  desktop->openResult = 42;
+  results->selectAll();
+  desktop->confirmAnswer = false;
+  trigger("actionOpen");
+  EXPECT_EQ(desktop->questions, (std::vector<QString>{"Open 15 files?"}));
+  EXPECT_TRUE(desktop->opened.empty());
+  desktop->confirmAnswer = true;
+  trigger("actionOpen");
+  EXPECT_EQ(desktop->opened.size(), 15u);
 }
 
 TEST_F(FormTest, WhileSearchingTheFormIsDisabledAndTheFiltersAreNot) {

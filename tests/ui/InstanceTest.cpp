@@ -87,6 +87,8 @@ TEST(PrevInst, TwoProcessesSecondHandsOverAndExitsZero) {
   env.insert("QT_QPA_PLATFORM", "offscreen");
   env.remove("TESSALY_INSTANCE");
   env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path()));
+  // The window's settings file lies there too, never in the user's own folder.
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString(runtime.path()));
 
   QProcess first;
   first.setProcessEnvironment(env);

@@ -46,9 +46,15 @@ class FakeDesktop : public TDesktop {
   std::vector<QString> saveRequests;  // "name|filter|suffix"
   int openResult = 42;
   std::vector<std::string> opened;
+  std::vector<QString> questions;
+  bool confirmAnswer = true;
 
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption) override {
     messages.push_back({text, caption, owner != nullptr});
+  }
+  bool Confirm(QWidget*, const QString& text, const QString&) override {
+    questions.push_back(text);
+    return confirmAnswer;
   }
   std::optional<QString> ChooseFolder(QWidget*, const QString& prompt) override {
     lastPrompt = prompt;
