@@ -20,6 +20,7 @@
 #include "archives/TarReader.h"
 #include "archives/ZipReader.h"
 #include "archives/ZooReader.h"
+#include "engine/ContentConditions.h"
 
 namespace tessaly::archives {
 
@@ -96,13 +97,14 @@ TArchiveReader ReaderForPath(const std::string& archivePath) {
   return entry ? entry->reader : nullptr;
 }
 
-void DispatchArchive(engine::SearchContext& context, const std::string& archivePath, const std::string& patternText) {
+std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& context, const std::string& archivePath,
+                                                      const std::string& patternText) {
   const std::vector<std::string> entries = engine::SplitList(patternText);
   const ReaderEntry* reader = EntryForPath(archivePath);
-  if (!reader || entries.empty()) return;
+  if (!reader || entries.empty()) return std::nullopt;
   // A reader with its format off returns before opening anything.
   const engine::SearchCriteria& criteria = context.criteria;
-  if (!criteria.formatEnabled(reader->format)) return;
+  if (!criteria.formatEnabled(reader->format)) return std::nullopt;
 
   // Entries after an invalid one are never reached: the error ends the step.
   std::vector<TMemberMask> masks;
@@ -117,22 +119,24 @@ void DispatchArchive(engine::SearchContext& context, const std::string& archiveP
   }
 
   std::unique_ptr<TFileSource> file = TFileSource::Open(archivePath);
-  if (!file) return;
+  if (!file) return engine::OpenProblem(archivePath);
 
   MatchingSink sink(context, masks, invalid);
   std::exception_ptr readError;
   try {
     reader->reader(criteria, *file, sink);
   } catch (const SearchStopped&) {
-    return;
+    return std::nullopt;
   } catch (...) {
     readError = std::current_exception();
   }
+  const bool cutShort = file->CutShort();
   file.reset();
+  if (readError) context.NoteUnreadable(archivePath, engine::UnreadableCause::Damaged);
 
   for (std::uint32_t i = 0; i < masks.size(); ++i) {
     for (const MatchingSink::Kept& k : sink.kept) {
-      if (context.Stopped()) return;
+      if (context.Stopped()) return std::nullopt;
       for (const std::uint32_t e : k.entries)
         if (e == i) {
           context.AddHit(engine::ItemData{k.name, k.sizeText, archivePath});
@@ -144,6 +148,8 @@ void DispatchArchive(engine::SearchContext& context, const std::string& archiveP
   }
   if (readError) std::rethrow_exception(readError);
   if (invalid && sink.count > 0) std::rethrow_exception(invalid);
+  if (cutShort) return engine::UnreadableCause::Damaged;
+  return std::nullopt;
 }
 
 void OfferMember(engine::SearchContext& context, const std::string& name, const std::string& sizeText,

@@ -2,6 +2,7 @@
 // extension and offers the members that match the search's patterns as rows.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "archives/ArchiveMember.h"
@@ -26,13 +27,17 @@ TArchiveReader ReaderForPath(const std::string& archivePath);
 // context.AddHit. Rows come pattern entry by pattern entry, each in archive
 // order, repeats dropped by AddHit; the archive itself is opened and read
 // once. An archive that cannot be opened or is not of its reader's format
-// lists nothing and reports nothing.
+// lists nothing. Returns why the archive could not be read: permission
+// denied or a path too long when it cannot be opened, damaged when its
+// headers run past its end (cut short) or a reader rejects it with an error
+// (which is then raised as below, after noting the archive in the context).
 //
 // Throws (not caught here; the walk that calls it ends this archive's step):
 // the invalid-mask error of an entry, once the entries before it were
 // offered and the archive turned out to have a member; the TAR number error,
 // once the members before the bad header were offered for the first entry.
-void DispatchArchive(engine::SearchContext& context, const std::string& archivePath, const std::string& patternText);
+std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& context, const std::string& archivePath,
+                                                      const std::string& patternText);
 
 // The member step: turns every `\` of `name` into `/`, tests it against
 // `pattern` (letters A to Z without regard to case) and, on a match, hands

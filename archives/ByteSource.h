@@ -26,6 +26,15 @@ class TByteSource {
   // Copies up to `count` bytes at `offset` into `out`; returns how many were
   // copied (fewer only at the end of the source or on a read error).
   virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
+
+  // True once a cursor was asked for bytes past the end other than at the
+  // very end: a header or member that the source holds only in part, as in
+  // an archive cut short.
+  bool CutShort() const { return cutShort_; }
+  void NoteCutShort() { cutShort_ = true; }
+
+ private:
+  bool cutShort_ = false;
 };
 
 // A source over bytes owned by the caller, which must outlive it.

@@ -5,7 +5,9 @@
 
 namespace tessaly::console {
 
-ConsoleHost::ConsoleHost(std::FILE* err, bool showStatus) : err_(err), showStatus_(showStatus) {}
+ConsoleHost::ConsoleHost(std::FILE* err, bool showStatus, std::chrono::milliseconds conversionTimeout,
+                         std::chrono::milliseconds captureTimeout)
+    : QuietSearchHost(conversionTimeout, captureTimeout), err_(err), showStatus_(showStatus) {}
 
 void ConsoleHost::ShowStatus(int panel, const std::string& text) {
   if (!showStatus_) return;
@@ -53,6 +55,11 @@ void ConsoleHost::ReportMissingConverters(const std::string& text) {
   ClearStatusLine();
   std::fprintf(err_, "%s%s", text.c_str(), (!text.empty() && text.back() != '\n') ? "\n" : "");
   std::fflush(err_);
+}
+
+void ConsoleHost::ReportUnreadable(const engine::UnreadableList& list) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  unreadable_ = list;
 }
 
 }  // namespace tessaly::console

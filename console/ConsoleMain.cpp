@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -39,9 +40,18 @@ void WriteRows(std::ostream& out, const engine::ResultStore& store) {
   engine::ResultStore::Reader rows = store.Read();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const engine::RowView r = rows.row(i);
-    out << r.Name << '\t' << r.Size << '\t' << r.Path << '\n';
+    out << EscapeRowField(r.Name) << '\t' << EscapeRowField(r.Size) << '\t' << EscapeRowField(r.Path) << '\n';
   }
   out.flush();
+}
+
+// The unreadable documents at the end of standard error: the list when it
+// was asked for, then the counts by cause.
+void ReportUnreadable(const engine::UnreadableList& list, bool withList) {
+  if (list.empty()) return;
+  if (withList) std::fputs(list.ListText().c_str(), stderr);
+  std::fprintf(stderr, "%s\n", list.SummaryLine().c_str());
+  std::fflush(stderr);
 }
 
 int RunSearch(const std::vector<std::string>& args) {
@@ -69,7 +79,12 @@ int RunSearch(const std::vector<std::string>& args) {
   }
 
   engine::ResultStore store;
-  ConsoleHost host(stderr, ::isatty(STDERR_FILENO) == 1);
+  const std::chrono::milliseconds conversionTimeout =
+      options.timeoutSeconds ? std::chrono::milliseconds(*options.timeoutSeconds * 1000) : std::chrono::milliseconds(9000);
+  const std::chrono::milliseconds captureTimeout =
+      options.timeoutSeconds ? std::chrono::milliseconds(*options.timeoutSeconds * 1000)
+                             : std::chrono::milliseconds(extract::kCaptureTimeout);
+  ConsoleHost host(stderr, ::isatty(STDERR_FILENO) == 1, conversionTimeout, captureTimeout);
   const engine::ArchiveDispatch dispatch = archives::DispatchArchive;
   {
     engine::TSearchThread search(criteria, store, host, dispatch);
@@ -85,8 +100,9 @@ int RunSearch(const std::vector<std::string>& args) {
   } else {
     engine::ReportConditions conditions{criteria.locationText, criteria.nameText, criteria.containsText,
                                         criteria.contentField, criteria.typeText, criteria.listFolders};
-    written = engine::WriteReport(out, conditions, store);
+    written = engine::WriteReport(out, conditions, store, &host.Unreadable());
   }
+  ReportUnreadable(host.Unreadable(), options.listUnreadable);
   if (!written) {
     std::fprintf(stderr, "tessaly: writing the report failed\n");
     return 2;
@@ -95,6 +111,21 @@ int RunSearch(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+std::string EscapeRowField(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    switch (ch) {
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += ch;
+    }
+  }
+  return out;
+}
 
 bool IsConsoleInvocation(int argc, char** argv) {
   // The window takes no options of its own beyond Qt's single-dash ones

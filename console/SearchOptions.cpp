@@ -35,10 +35,21 @@ const char* const kHelpText =
     "         with --between D1 D2 | --after D | --before D | --same D   (YYYY-MM-DD)\n"
     "      --sort name|size|path [--descending]\n"
     "                                 the result list's sort\n"
-    "      --rows                     Name TAB Size TAB Path lines instead of the report\n"
+    "      --rows                     Name TAB Size TAB Path lines instead of the report;\n"
+    "                                 a tab, line feed, carriage return or backslash in\n"
+    "                                 a name or path is written as \\t, \\n, \\r, \\\\\n"
+    "      --unreadable               list the documents that could not be read (cause TAB\n"
+    "                                 path) on standard error; without it only their counts\n"
+    "      --timeout SECONDS          a converter still running after SECONDS is ended and\n"
+    "                                 its document counted as timed out (default: 60 s;\n"
+    "                                 each wait for the PDF converter's text 9 s)\n"
     "  -o, --report FILE              the report into FILE\n"
     "tessaly --details FILE...        file and document details of each FILE\n"
     "tessaly --help | --version\n"
+    "\n"
+    "Documents and folders that could not be read (password required, damaged,\n"
+    "converter failed, timed out, permission denied, too large, path too long) are\n"
+    "no hits; their count by cause ends standard error, and the report lists them.\n"
     "\n"
     "Exit status: 0 when at least one row was listed, 1 when none, 2 for a usage\n"
     "or input error.\n";
@@ -178,6 +189,15 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
       o.descending = true;
     } else if (a == "--rows") {
       o.rows = true;
+    } else if (a == "--unreadable") {
+      o.listUnreadable = true;
+    } else if (a == "--timeout") {
+      const std::string text = value(a);
+      int seconds = 0;
+      auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+      if (ec != std::errc() || p != text.data() + text.size() || seconds < 1 || seconds > 86400)
+        throw UsageError("--timeout takes a whole number of seconds from 1 to 86400, not '" + text + "'");
+      o.timeoutSeconds = seconds;
     } else if (a == "-o" || a == "--report") {
       o.reportFile = value(a);
       if (o.reportFile.empty()) throw UsageError("option " + a + " needs a file name");

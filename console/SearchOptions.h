@@ -24,6 +24,9 @@ struct SearchOptions {
   engine::SortColumn sort = engine::SortColumn::None;
   bool descending = false;
   bool rows = false;
+  bool listUnreadable = false;  // --unreadable: the list, not only the counts
+  // --timeout: how long a converter may run; nothing: the usual limits.
+  std::optional<int> timeoutSeconds;
   std::string reportFile;  // empty: standard output
 };
 

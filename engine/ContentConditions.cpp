@@ -7,14 +7,19 @@
 // other converters print is compared in memory with only A to Z folded.
 // A converter that cannot be started makes its document count as not
 // matching; the search goes on and the program is noted for the message at
-// the search's end.
+// the search's end. A document a step cannot read (the user may not read
+// it, its converter failed or timed out, it is damaged, encrypted or past a
+// reader's limit) is no match either, and the verdict says why.
 //
 // Office packages (.docx, .xlsx, .pptx and the OpenDocument types) are read
 // in-process: their text streams into the scanner's search, with the
 // scanner's folding, and no converter takes part.
 #include "engine/ContentConditions.h"
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <system_error>
 #include <utility>
 #include <unistd.h>
 
@@ -34,10 +39,6 @@ namespace {
 using extract::ConverterKind;
 
 constexpr const char* kFullText = "Full-Text";
-
-// The OpenDocument types, tested after PPT, always by the package reader.
-constexpr std::pair<const char*, const char*> kOpenDocumentTypes[] = {
-    {"ODT", ".odt"}, {"ODS", ".ods"}, {"ODP", ".odp"}};
 
 bool Contains(const std::string& haystack, const char* needle) { return haystack.find(needle) != std::string::npos; }
 
@@ -84,8 +85,18 @@ void NoteMissing(ConverterKind kind) {
   NoteMissingConverter(std::string(info.program), std::string(info.typeName), std::string(info.package));
 }
 
+// The cause of a converter run that failed on `path`.
+UnreadableCause FailureCause(ConverterKind kind, const std::string& path, int exitStatus, const std::string& errors) {
+  switch (extract::ClassifyConverterFailure(kind, path, exitStatus, errors)) {
+    case extract::ConverterFailure::PasswordRequired: return UnreadableCause::PasswordRequired;
+    case extract::ConverterFailure::Damaged: return UnreadableCause::Damaged;
+    case extract::ConverterFailure::Other: break;
+  }
+  return UnreadableCause::ConverterFailed;
+}
+
 // The PDF's converted text holds the search text (scanner rules).
-bool PdfTextContains(SearchContext& context, const std::string& path) {
+ReadVerdict PdfTextContains(SearchContext& context, const std::string& path) {
   const SearchCriteria& c = context.criteria;
   const std::string textFile = extract::NewPdfTextFile();
   RemoveOnExit removal(textFile);
@@ -94,28 +105,51 @@ bool PdfTextContains(SearchContext& context, const std::string& path) {
     // Waiting out the time-out for a converter that never ran would cost
     // every PDF 9 s and match nothing: note it and let the file fail.
     NoteMissing(ConverterKind::PdfText);
-    return false;
+    return ReadVerdict::Miss();
   }
   HostTimeout timeout(context);
-  extract::AwaitConverterOutput(textFile, timeout, &converter);
-  if (context.Stopped()) return false;
-  if (!platform::FileExists(textFile)) return false;  // the placeholder could not be written
-  return ScanFileForText(textFile, c.containsText, c.caseSensitive) != -1;
+  const extract::OutputWait wait = extract::AwaitConverterOutput(textFile, timeout, &converter);
+  if (context.Stopped()) return ReadVerdict::Miss();
+  if (!platform::FileExists(textFile)) return ReadVerdict::Miss();  // the placeholder could not be written
+  // The placeholder is searched like any text, so a search for underscores
+  // still finds a PDF whose conversion timed out, as it always did.
+  if (ScanFileForText(textFile, c.containsText, c.caseSensitive) != -1) return ReadVerdict::Hit();
+  switch (wait) {
+    case extract::OutputWait::TimedOut:
+    case extract::OutputWait::StillHeld: return ReadVerdict::Unreadable(UnreadableCause::TimedOut);
+    case extract::OutputWait::ConverterEnded:
+      return ReadVerdict::Unreadable(
+          FailureCause(ConverterKind::PdfText, path, converter.ExitStatus(), converter.Errors()));
+    case extract::OutputWait::Written: break;
+  }
+  // A converter that wrote its file but failed, or wrote only errors.
+  if (converter.Ended()) {
+    const std::string errors = converter.Errors();
+    const int status = converter.ExitStatus();
+    if (status != 0 || (!extract::IsBlankText(errors) && platform::FileSize(textFile).value_or(0) == 0))
+      return ReadVerdict::Unreadable(FailureCause(ConverterKind::PdfText, path, status, errors));
+  }
+  return ReadVerdict::Miss();
 }
 
 // What the converter of `kind` prints for `path` holds the search text.
-bool ConverterOutputContains(SearchContext& context, ConverterKind kind, const std::string& path) {
+ReadVerdict ConverterOutputContains(SearchContext& context, ConverterKind kind, const std::string& path) {
   const SearchCriteria& c = context.criteria;
-  std::string output;
+  extract::ConverterRun run;
   try {
-    output = extract::GetConsoleOuput(extract::CaptureCommandLine(kind, path), extract::kCaptureTimeout,
-                                      &context.stopRequested);
+    run = extract::RunConverter(extract::CaptureCommandLine(kind, path), context.host.CaptureTimeout(),
+                                &context.stopRequested);
   } catch (const extract::ConverterStartError&) {
     NoteMissing(kind);
-    return false;
+    return ReadVerdict::Miss();
   }
-  if (context.Stopped()) return false;
-  return OutputContains(std::move(output), c.containsText, c.caseSensitive);
+  if (context.Stopped() || run.stopped) return ReadVerdict::Miss();
+  // What it printed is searched even when it then failed or ran out of
+  // time; only its error output never is.
+  if (OutputContains(run.text, c.containsText, c.caseSensitive)) return ReadVerdict::Hit();
+  if (run.timedOut) return ReadVerdict::Unreadable(UnreadableCause::TimedOut);
+  if (run.Failed()) return ReadVerdict::Unreadable(FailureCause(kind, path, run.exitStatus, run.errors));
+  return ReadVerdict::Miss();
 }
 
 // The package's text streamed into the scanner's search; reading ends at
@@ -133,53 +167,144 @@ class PackageSearch : public extract::TTextSink {
   TStreamScanner scanner_;
 };
 
-bool PackageContains(SearchContext& context, const std::string& path) {
+// The cause of a std::system_error of a reader: an error number of the
+// system gives its cause; anything else is damage.
+std::optional<UnreadableCause> CauseOfSystemError(const std::system_error& e) {
+  if (e.code().category() == std::generic_category() || e.code().category() == std::system_category())
+    return CauseOfErrno(e.code().value());
+  return UnreadableCause::Damaged;
+}
+
+// A hit in the text read before a fault is a hit all the same; without one,
+// a damaged package, or one past a limit, says so.
+ReadVerdict PackageContains(SearchContext& context, const std::string& path) {
   PackageSearch search(context, context.criteria);
-  extract::ReadPackageText(path, search);
-  if (context.Stopped()) return false;
-  return search.Found();
+  extract::TPackageOutcome outcome;
+  try {
+    outcome = extract::ReadPackageText(path, search);
+  } catch (const std::system_error& e) {
+    return {false, CauseOfSystemError(e)};
+  }
+  if (context.Stopped()) return ReadVerdict::Miss();
+  if (search.Found()) return ReadVerdict::Hit();
+  switch (outcome.status) {
+    case extract::PackageStatus::Damaged: return ReadVerdict::Unreadable(UnreadableCause::Damaged);
+    case extract::PackageStatus::TooLarge: return ReadVerdict::Unreadable(UnreadableCause::TooLarge);
+    case extract::PackageStatus::Complete: break;
+  }
+  return ReadVerdict::Miss();
 }
 
 // The DOC, XLS and PPT steps: a package is read in-process, any other file
 // by the type's converter.
-bool DocumentContains(SearchContext& context, ConverterKind kind, const std::string& path) {
+ReadVerdict DocumentContains(SearchContext& context, ConverterKind kind, const std::string& path) {
   if (extract::LooksLikePackage(path)) return PackageContains(context, path);
   return ConverterOutputContains(context, kind, path);
 }
 
-bool ScannedFileContains(SearchContext& context, const std::string& path) {
+ReadVerdict ScannedFileContains(SearchContext& context, const std::string& path) {
   const SearchCriteria& c = context.criteria;
-  return ScanFileForText(path, c.containsText, c.caseSensitive) != -1;
+  try {
+    return {ScanFileForText(path, c.containsText, c.caseSensitive) != -1, std::nullopt};
+  } catch (const std::system_error& e) {
+    return {false, CauseOfSystemError(e)};
+  }
 }
 
 }  // namespace
 
-bool ContentConditionsPass(SearchContext& context, const std::string& path, const std::string& lowerPath) {
+std::optional<UnreadableCause> CauseOfErrno(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM: return UnreadableCause::PermissionDenied;
+    case ENAMETOOLONG: return UnreadableCause::PathTooLong;
+    case EFBIG:
+    case EOVERFLOW: return UnreadableCause::TooLarge;
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP: return std::nullopt;
+    default: return UnreadableCause::Damaged;
+  }
+}
+
+std::optional<UnreadableCause> OpenProblem(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd >= 0) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  const int error = errno;
+  if (error == EACCES || error == EPERM || error == ENAMETOOLONG) return CauseOfErrno(error);
+  return std::nullopt;
+}
+
+ReadVerdict ContentConditionsPass(SearchContext& context, const std::string& path, const std::string& lowerPath) {
   const SearchCriteria& c = context.criteria;
-  if (c.containsText.empty()) return true;
+  if (c.containsText.empty()) return ReadVerdict::Hit();
   const bool fullText = c.contentField == kFullText;
   auto active = [&](const char* typeName, const char* marker) {
     return Contains(c.typeText, typeName) && Contains(lowerPath, marker);
   };
+  // Before the first step that reads the file: one that the user may not
+  // read, or whose path is too long to open, is said so once, instead of
+  // each reader failing on it in its own way.
+  bool openChecked = false;
+  std::optional<UnreadableCause> openProblem;
+  auto readable = [&] {
+    if (!openChecked) {
+      openChecked = true;
+      openProblem = OpenProblem(path);
+    }
+    return !openProblem;
+  };
+  auto step = [&](auto&& test) -> ReadVerdict {
+    if (!readable()) return ReadVerdict{false, openProblem};
+    return test();
+  };
 
   if (c.searchPdfs && active("PDF", ".pdf")) {
     if (PdfFieldIndex(c.contentField) != 0) {
-      if (!PdfFieldContains(context, path, c.contentField, c.containsText)) return false;
+      const ReadVerdict v = step([&] { return PdfFieldVerdict(context, path, c.contentField, c.containsText); });
+      if (!v.match) return v;
     } else if (fullText && !Contains(lowerPath, "/adobe/acrobat")) {
-      if (!PdfTextContains(context, path)) return false;
+      const ReadVerdict v = step([&] { return PdfTextContains(context, path); });
+      if (!v.match) return v;
     }
   }
   // Every other type is tested for the full text only.
-  if (!fullText) return true;
-  if (active("DOC", ".doc") && !DocumentContains(context, ConverterKind::Word, path)) return false;
-  if (active("TXT", ".txt") && !ScannedFileContains(context, path)) return false;
-  if (active("RTF", ".rtf") && !ConverterOutputContains(context, ConverterKind::Rtf, path)) return false;
-  if (active("XLS", ".xls") && !DocumentContains(context, ConverterKind::Excel, path)) return false;
-  if (active("PPT", ".ppt") && !DocumentContains(context, ConverterKind::PowerPoint, path)) return false;
-  for (const auto& [typeName, marker] : kOpenDocumentTypes)
-    if (active(typeName, marker) && !PackageContains(context, path)) return false;
-  if (active("HTM", ".htm") && !ScannedFileContains(context, path)) return false;
-  return true;
+  if (!fullText) return ReadVerdict::Hit();
+  enum class Reader { Document, Converter, Package, Scanner };
+  struct Step {
+    const char* typeName;
+    const char* marker;
+    Reader reader;
+    ConverterKind kind;  // of Document and Converter
+  };
+  static const Step kSteps[] = {
+      {"DOC", ".doc", Reader::Document, ConverterKind::Word},
+      {"TXT", ".txt", Reader::Scanner, ConverterKind::Word},
+      {"RTF", ".rtf", Reader::Converter, ConverterKind::Rtf},
+      {"XLS", ".xls", Reader::Document, ConverterKind::Excel},
+      {"PPT", ".ppt", Reader::Document, ConverterKind::PowerPoint},
+      {"ODT", ".odt", Reader::Package, ConverterKind::Word},
+      {"ODS", ".ods", Reader::Package, ConverterKind::Word},
+      {"ODP", ".odp", Reader::Package, ConverterKind::Word},
+      {"HTM", ".htm", Reader::Scanner, ConverterKind::Word},
+  };
+  for (const Step& s : kSteps) {
+    if (!active(s.typeName, s.marker)) continue;
+    const ReadVerdict v = step([&] {
+      switch (s.reader) {
+        case Reader::Document: return DocumentContains(context, s.kind, path);
+        case Reader::Converter: return ConverterOutputContains(context, s.kind, path);
+        case Reader::Package: return PackageContains(context, path);
+        case Reader::Scanner: break;
+      }
+      return ScannedFileContains(context, path);
+    });
+    if (!v.match) return v;
+  }
+  return ReadVerdict::Hit();
 }
 
 }  // namespace tessaly::engine

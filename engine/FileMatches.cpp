@@ -2,6 +2,8 @@
 // content conditions.
 #include "engine/FileMatches.h"
 
+#include <cerrno>
+
 #include "engine/ContentConditions.h"
 #include "platform/FileFacts.h"
 
@@ -21,17 +23,23 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
-bool FileMatches(SearchContext& context, const std::string& path, std::int64_t size) {
+ReadVerdict FileMatches(SearchContext& context, const std::string& path, std::int64_t size) {
   const SearchCriteria& c = context.criteria;
-  if (!c.sizeFilter.enabled && !c.dateFilter.enabled && c.containsText.empty()) return true;
-  if (!platform::FileExists(path)) return false;
+  if (!c.sizeFilter.enabled && !c.dateFilter.enabled && c.containsText.empty()) return ReadVerdict::Hit();
+  errno = 0;
+  if (!platform::FileExists(path)) {
+    // A path past the system's limit cannot even be looked at; one that
+    // vanished since the listing is simply no hit.
+    if (errno == ENAMETOOLONG) return ReadVerdict::Unreadable(UnreadableCause::PathTooLong);
+    return ReadVerdict::Miss();
+  }
   // Cheap conditions first: each failed one spares the converter runs.
-  if (!PassesSizeFilter(size, c)) return false;
-  if (!PassesDateFilter(path, c)) return false;
+  if (!PassesSizeFilter(size, c)) return ReadVerdict::Miss();
+  if (!PassesDateFilter(path, c)) return ReadVerdict::Miss();
   const std::string lower = LowerAscii(path);
   bool knownType = false;
   for (const char* marker : kKnownMarkers) knownType = knownType || lower.find(marker) != std::string::npos;
-  if (!knownType) return false;
+  if (!knownType) return ReadVerdict::Miss();
   return ContentConditionsPass(context, path, lower);
 }
 

@@ -4,17 +4,18 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/ReadVerdict.h"
 #include "engine/SearchContext.h"
 
 namespace tessaly::engine {
 
-// True when the file at `path` (its size from the listing: `size`) is a hit.
-// With no filter and no text it passes at once without looking at the file;
-// otherwise the file must exist, pass the size and date filters, be of one of
-// the ten document types and meet the content condition of its types.
-// Errors of the content tests (a converter that cannot start, a file that
-// cannot be opened) are raised to the caller.
-bool FileMatches(SearchContext& context, const std::string& path, std::int64_t size);
+// Whether the file at `path` (its size from the listing: `size`) is a hit,
+// and why it could not be read when it could not. With no filter and no
+// text it passes at once without looking at the file; otherwise the file
+// must exist, pass the size and date filters, be of one of the ten document
+// types and meet the content condition of its types. Errors of the work
+// folder are raised to the caller.
+ReadVerdict FileMatches(SearchContext& context, const std::string& path, std::int64_t size);
 
 // Lower-cases the letters A to Z only.
 std::string LowerAscii(std::string text);

@@ -1,6 +1,8 @@
 // The PDF field test over the search's own TPdfToolkit.
 #include "engine/PdfFieldTest.h"
 
+#include "pdf/PDFDocument.h"
+#include "pdf/PDFSecurity.h"
 #include "pdf/PdfToolkit.h"
 
 namespace tessaly::engine {
@@ -32,10 +34,24 @@ std::string ReadPdfField(SearchContext& context, const std::string& path, const 
 
 bool PdfFieldContains(SearchContext& context, const std::string& path, const std::string& contentField,
                       const std::string& containsText) {
-  const std::string field = ReadPdfField(context, path, contentField);
-  if (field.empty()) return false;
-  if (context.criteria.caseSensitive) return field.find(containsText) != std::string::npos;
-  return LowerAToZ(field).find(LowerAToZ(containsText)) != std::string::npos;
+  return PdfFieldVerdict(context, path, contentField, containsText).match;
+}
+
+ReadVerdict PdfFieldVerdict(SearchContext& context, const std::string& path, const std::string& contentField,
+                            const std::string& containsText) {
+  const int index = PdfFieldIndex(contentField);
+  if (index == 0) return ReadVerdict::Miss();
+  if (!context.pdfToolkit) context.pdfToolkit = std::make_shared<pdf::TPdfToolkit>();
+  pdf::TPdfToolkit& toolkit = *context.pdfToolkit;
+  if (toolkit.LoadFromFile(path) == 0) return ReadVerdict::Unreadable(UnreadableCause::Damaged);
+  const int encrypted = toolkit.Encrypted();
+  if (encrypted == pdf::kOtherEncrypted ||
+      (encrypted == pdf::kStandardEncrypted && !toolkit.SelectedDocument().AcceptedPassword()))
+    return ReadVerdict::Unreadable(UnreadableCause::PasswordRequired);
+  const std::string field = toolkit.GetInformation(index);
+  if (field.empty()) return ReadVerdict::Miss();
+  if (context.criteria.caseSensitive) return {field.find(containsText) != std::string::npos, std::nullopt};
+  return {LowerAToZ(field).find(LowerAToZ(containsText)) != std::string::npos, std::nullopt};
 }
 
 }  // namespace tessaly::engine

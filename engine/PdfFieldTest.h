@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/ReadVerdict.h"
 #include "engine/SearchContext.h"
 
 namespace tessaly::engine {
@@ -22,5 +23,12 @@ std::string ReadPdfField(SearchContext& context, const std::string& path, const 
 // (accented letters compare as they are). An empty field holds no text.
 bool PdfFieldContains(SearchContext& context, const std::string& path, const std::string& contentField,
                       const std::string& containsText);
+
+// PdfFieldContains with the reason when the fields could not be read: a
+// file that does not load is damaged (or not a PDF), an encrypted one whose
+// empty password is not accepted, or with a handler other than the
+// standard one, needs a password.
+ReadVerdict PdfFieldVerdict(SearchContext& context, const std::string& path, const std::string& contentField,
+                            const std::string& containsText);
 
 }  // namespace tessaly::engine

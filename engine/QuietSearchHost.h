@@ -13,8 +13,9 @@ namespace tessaly::engine {
 
 class QuietSearchHost : public SearchHost {
  public:
-  explicit QuietSearchHost(std::chrono::milliseconds conversionTimeout = std::chrono::milliseconds(9000))
-      : conversionTimeout_(conversionTimeout) {}
+  explicit QuietSearchHost(std::chrono::milliseconds conversionTimeout = std::chrono::milliseconds(9000),
+                           std::chrono::milliseconds captureTimeout = extract::kCaptureTimeout)
+      : conversionTimeout_(conversionTimeout), captureTimeout_(captureTimeout) {}
 
   void SearchStarted() override {}
   void ShowStatus(int, const std::string&) override {}
@@ -30,6 +31,7 @@ class QuietSearchHost : public SearchHost {
   }
   bool ConversionTimedOut() override { return armed_.load() && NowMs() >= deadline_.load(); }
   void StopConversionTimeout() override { armed_.store(false); }
+  std::chrono::milliseconds CaptureTimeout() const override { return captureTimeout_; }
 
  private:
   static std::int64_t NowMs() {
@@ -39,6 +41,7 @@ class QuietSearchHost : public SearchHost {
   }
 
   std::chrono::milliseconds conversionTimeout_;
+  std::chrono::milliseconds captureTimeout_;
   std::atomic<bool> armed_{false};
   std::atomic<std::int64_t> deadline_{0};
 };

@@ -14,7 +14,8 @@ void Blanks(std::ostream& out, long long count) {
 
 }  // namespace
 
-bool WriteReport(std::ostream& out, const ReportConditions& c, const ResultStore& store) {
+bool WriteReport(std::ostream& out, const ReportConditions& c, const ResultStore& store,
+                 const UnreadableList* unreadable) {
   ResultStore::Reader rows = store.Read();
   std::size_t longestName = 0, longestSize = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -54,6 +55,19 @@ bool WriteReport(std::ostream& out, const ReportConditions& c, const ResultStore
   }
   out << kBreak << rule << kBreak;
   out << (c.listFolders ? "Total files & directories found: " : "Total files found: ") << rows.size();
+  if (unreadable && !unreadable->empty()) {
+    // So that a report says what it covers.
+    std::size_t causeWidth = 0;
+    for (const UnreadableEntry& e : unreadable->Kept()) causeWidth = std::max(causeWidth, CauseText(e.cause).size());
+    out << kBreak << kBreak << "Documents that could not be read: " << unreadable->Total();
+    for (const UnreadableEntry& e : unreadable->Kept()) {
+      const std::string_view cause = CauseText(e.cause);
+      out << kBreak << cause;
+      Blanks(out, static_cast<long long>(causeWidth + 3 - cause.size()));
+      out << e.path;
+    }
+    if (unreadable->NotKept() > 0) out << kBreak << "... and " << unreadable->NotKept() << " more";
+  }
   out.flush();
   return static_cast<bool>(out);
 }

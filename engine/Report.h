@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/ResultStore.h"
+#include "engine/UnreadableList.h"
 
 namespace tessaly::engine {
 
@@ -19,7 +20,12 @@ struct ReportConditions {
 
 // Writes the report of the store's rows in their current order, holding the
 // store's lock from the column widths to the last row. Line breaks are CR LF;
-// the total line has none. Returns false when the stream failed.
-bool WriteReport(std::ostream& out, const ReportConditions& conditions, const ResultStore& store);
+// the last line has none. When `unreadable` holds any documents, the total
+// line is followed by a blank line, "Documents that could not be read: N"
+// and one line per kept document (its cause padded to a column, then its
+// path, as it is), and "... and N more" when some were not kept. Returns
+// false when the stream failed.
+bool WriteReport(std::ostream& out, const ReportConditions& conditions, const ResultStore& store,
+                 const UnreadableList* unreadable = nullptr);
 
 }  // namespace tessaly::engine

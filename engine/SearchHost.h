@@ -6,8 +6,12 @@
 // them as soon as it sees the stop flag).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
+
+#include "engine/UnreadableList.h"
+#include "extract/ConverterRunner.h"
 
 namespace tessaly::engine {
 
@@ -30,6 +34,10 @@ class SearchHost {
   // documents they read went unsearched. Called at the end of a search that
   // was not stopped, before SearchEnded. A host may leave it unshown.
   virtual void ReportMissingConverters(const std::string& text) { (void)text; }
+  // The documents and folders the search could not read, with their
+  // causes. Called at the end of a search that was not stopped, when there
+  // are any, before SearchEnded. A host may leave it unshown.
+  virtual void ReportUnreadable(const UnreadableList& list) { (void)list; }
   // The elapsed-time clock stops (last step of a search).
   virtual void SearchEnded() = 0;
   // Progress: the number of folders listed so far by this search, over all
@@ -40,6 +48,9 @@ class SearchHost {
   virtual void ArmConversionTimeout() = 0;
   virtual bool ConversionTimedOut() = 0;
   virtual void StopConversionTimeout() = 0;
+  // How long a capturing converter run may take before it is ended and its
+  // document counted as timed out.
+  virtual std::chrono::milliseconds CaptureTimeout() const { return extract::kCaptureTimeout; }
 };
 
 }  // namespace tessaly::engine

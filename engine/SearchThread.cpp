@@ -1,6 +1,9 @@
 // One search on its worker thread.
 #include "engine/SearchThread.h"
 
+#include <cerrno>
+
+#include "engine/ContentConditions.h"
 #include "engine/FolderWalk.h"
 #include "engine/MissingConverters.h"
 #include "platform/FileFacts.h"
@@ -37,7 +40,15 @@ void TSearchThread::Execute() {
     host_.ShowStatus(0, "Searching Directory: ");
     for (const std::string& folder : criteria_.folders) {
       if (context.Stopped()) break;
-      if (platform::FolderExists(folder)) WalkFolder(context, folder, criteria_.patternText);
+      errno = 0;
+      if (platform::FolderExists(folder)) {
+        WalkFolder(context, folder, criteria_.patternText);
+        continue;
+      }
+      // A location the user may not reach, or whose path is too long, is
+      // there but unreadable: said so, not called missing.
+      const int error = errno;
+      if (error == EACCES || error == ENAMETOOLONG) context.NoteUnreadable(folder, *CauseOfErrno(error));
       else missingFolders += folder + "\n\r";
     }
   } catch (...) {
@@ -51,6 +62,7 @@ void TSearchThread::Execute() {
     if (!missingFolders.empty()) host_.ReportMissingFolders(missingFolders);
     const std::string missingConverters = TakeMissingConvertersMessage();
     if (!missingConverters.empty()) host_.ReportMissingConverters(missingConverters);
+    if (!context.unreadable.empty()) host_.ReportUnreadable(context.unreadable);
     host_.SearchEnded();
   }
   finished_.store(true);

@@ -3,7 +3,9 @@
 // captured text.
 #include "extract/ConverterRunner.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -38,59 +40,6 @@ std::mt19937& Random() {
   return engine;
 }
 
-// One capture file: its descriptor is closed and the file removed (unless
-// someone still holds it open) on every way out.
-class CaptureFile {
- public:
-  CaptureFile() = default;
-  ~CaptureFile() {
-    Close();
-    if (!path_.empty() && !platform::IsFileHeldOpen(path_)) ::unlink(path_.c_str());
-  }
-  CaptureFile(const CaptureFile&) = delete;
-  CaptureFile& operator=(const CaptureFile&) = delete;
-
-  // Creates a new capture file in `folder`; false when none can be made.
-  bool Create(const std::string& folder) {
-    for (int i = 0; i < kMaxNameDraws; ++i) {
-      std::string path = DrawTempName(platform::JoinPath(folder, "tmp"));
-      // Write-through as the converter writes; private to the user.
-      fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_DSYNC, 0600);
-      if (fd_ >= 0) {
-        path_ = std::move(path);
-        return true;
-      }
-      if (errno != EEXIST) return false;
-    }
-    return false;
-  }
-
-  int fd() const { return fd_; }
-
-  std::string ReadAll() const {
-    std::string bytes;
-    char block[65536];
-    off_t offset = 0;
-    for (;;) {
-      const ssize_t n = ::pread(fd_, block, sizeof block, offset);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      bytes.append(block, static_cast<std::size_t>(n));
-      offset += n;
-    }
-    return bytes;
-  }
-
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-  std::string path_;
-};
-
 bool PathExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
@@ -121,6 +70,61 @@ std::vector<std::string> ResolvedArgs(const CommandLine& commandLine) {
 }
 
 }  // namespace
+
+// One capture file: its descriptor is closed and the file removed (unless
+// someone still holds it open) on every way out.
+class CaptureFile {
+ public:
+  CaptureFile() = default;
+  ~CaptureFile() {
+    Close();
+    if (!path_.empty() && !platform::IsFileHeldOpen(path_)) ::unlink(path_.c_str());
+  }
+  CaptureFile(const CaptureFile&) = delete;
+  CaptureFile& operator=(const CaptureFile&) = delete;
+
+  // Creates a new capture file in `folder`; false when none can be made.
+  bool Create(const std::string& folder) {
+    for (int i = 0; i < kMaxNameDraws; ++i) {
+      std::string path = DrawTempName(platform::JoinPath(folder, "tmp"));
+      // Write-through as the converter writes; private to the user.
+      fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_DSYNC, 0600);
+      if (fd_ >= 0) {
+        path_ = std::move(path);
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
+    return false;
+  }
+
+  int fd() const { return fd_; }
+
+  // The file's bytes, at most `limit` of them.
+  std::string ReadAll(std::size_t limit = SIZE_MAX) const {
+    std::string bytes;
+    char block[65536];
+    off_t offset = 0;
+    while (bytes.size() < limit) {
+      const std::size_t want = std::min(sizeof block, limit - bytes.size());
+      const ssize_t n = ::pread(fd_, block, want, offset);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      bytes.append(block, static_cast<std::size_t>(n));
+      offset += n;
+    }
+    return bytes;
+  }
+
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
 
 const char* const kPlaceholderLine = "_________________________________________________";
 
@@ -176,8 +180,14 @@ std::string NormaliseCapturedText(const char* data, std::size_t size) {
   return text;
 }
 
-std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout,
-                            const std::atomic<bool>* stop) {
+bool IsBlankText(const std::string& text) {
+  return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+bool ConverterRun::Failed() const { return exitStatus != 0 || (IsBlankText(text) && !IsBlankText(errors)); }
+
+ConverterRun RunConverter(const CommandLine& commandLine, std::chrono::milliseconds timeout,
+                          const std::atomic<bool>* stop) {
   const std::string commandText = commandLine.Text();
   std::string workFolder;
   try {
@@ -187,32 +197,64 @@ std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::millise
   }
   const std::string workingFolder = WorkingFolderFor(commandText, workFolder);
 
-  CaptureFile capture;
-  if (!capture.Create(workFolder)) throw ConverterError(FailedText(commandText));
+  CaptureFile capture, errorCapture;
+  if (!capture.Create(workFolder) || !errorCapture.Create(workFolder)) throw ConverterError(FailedText(commandText));
 
   const std::vector<std::string> args = ResolvedArgs(commandLine);
   const std::string program = commandLine.args.empty() ? std::string() : commandLine.args[0];
   if (args.empty() || args[0].empty()) throw ConverterStartError(StartFailedText(commandText), program);
-  if (!platform::RunCapturing(args, workingFolder, capture.fd(), timeout, stop))
-    throw ConverterStartError(StartFailedText(commandText), program);
+  const std::optional<platform::CapturedRun> ran =
+      platform::RunCapturing(args, workingFolder, capture.fd(), timeout, stop, errorCapture.fd());
+  if (!ran) throw ConverterStartError(StartFailedText(commandText), program);
 
+  ConverterRun run;
+  run.stopped = ran->timedOut && stop && stop->load();
+  run.timedOut = ran->timedOut && !run.stopped;
+  run.exitStatus = ran->exitStatus;
   const std::string bytes = capture.ReadAll();
   capture.Close();
-  return NormaliseCapturedText(bytes.data(), bytes.size());
+  run.text = NormaliseCapturedText(bytes.data(), bytes.size());
+  run.errors = errorCapture.ReadAll(kMaxErrorText);
+  errorCapture.Close();
+  return run;
 }
+
+std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout,
+                            const std::atomic<bool>* stop) {
+  return RunConverter(commandLine, timeout, stop).text;
+}
+
+ConverterProcess::ConverterProcess() = default;
+ConverterProcess::~ConverterProcess() = default;
+
+std::string ConverterProcess::Errors() const { return errorCapture ? errorCapture->ReadAll(kMaxErrorText) : ""; }
 
 bool StartConverter(const CommandLine& commandLine, ConverterProcess* process) {
   try {
     const std::vector<std::string> args = ResolvedArgs(commandLine);
     if (args.empty() || args[0].empty()) return false;
-    return platform::StartDetached(args, process ? &process->ended : nullptr);
+    int errorFd = -1;
+    if (process) {
+      // Its errors are kept when a capture file can be made; without one
+      // they go nowhere, as they always did.
+      auto errors = std::make_unique<CaptureFile>();
+      try {
+        if (errors->Create(platform::WorkFolder())) {
+          errorFd = errors->fd();
+          process->errorCapture = std::move(errors);
+        }
+      } catch (const std::exception&) {
+      }
+    }
+    return platform::StartDetached(args, process ? &process->ended : nullptr, errorFd);
   } catch (const std::exception&) {
     return false;
   }
 }
 
-void AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout,
-                          const ConverterProcess* converter) {
+OutputWait AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout,
+                                const ConverterProcess* converter) {
+  OutputWait result = OutputWait::Written;
   timeout.Arm();
   while (!PathExists(outputFile)) {
     // The end is read before the file is looked at again: a converter that
@@ -221,14 +263,22 @@ void AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& time
     if (ended && PathExists(outputFile)) break;
     if (ended || timeout.TimedOut()) {
       WritePlaceholder(outputFile);
+      result = ended ? OutputWait::ConverterEnded : OutputWait::TimedOut;
       break;
     }
     std::this_thread::sleep_for(kPollInterval);
   }
   timeout.Stop();
   timeout.Arm();
-  while (IsFileLocked(outputFile) && !timeout.TimedOut()) std::this_thread::sleep_for(kPollInterval);
+  while (IsFileLocked(outputFile)) {
+    if (timeout.TimedOut()) {
+      if (result == OutputWait::Written) result = OutputWait::StillHeld;
+      break;
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
   timeout.Stop();
+  return result;
 }
 
 bool IsFileLocked(const std::string& path) { return platform::IsFileHeldOpen(path); }

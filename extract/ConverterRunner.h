@@ -1,8 +1,9 @@
 // Running converter programs and reading back the text they produce.
 //
-// Two ways of running exist. A capturing run (GetConsoleOuput) sends the
-// converter's standard output and standard error into a capture file in the
-// work folder, waits for the converter to end and returns the text. A
+// Two ways of running exist. A capturing run (RunConverter, GetConsoleOuput)
+// sends the converter's standard output and standard error into two capture
+// files in the work folder, waits for the converter to end and returns the
+// text, with the errors and the exit status beside it. A
 // file-writing run (StartConverter, then AwaitConverterOutput) starts the
 // converter without waiting and then waits, twice with a time-out, until its
 // output file exists and is no longer held open.
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,28 +59,67 @@ constexpr std::chrono::seconds kCaptureTimeout{60};
 // The placeholder line a timed-out conversion leaves, without its CR LF.
 extern const char* const kPlaceholderLine;
 
-// Runs `commandLine` with its output captured and returns that output: cut
-// at its first NUL byte, split into lines at CR LF, LF or CR, each line
-// followed by CR LF (empty output gives the empty text). A run that takes
-// longer than `timeout` is ended and what it printed so far is returned.
-// The capture file "tmp<n>.<m>" is made exclusively in the work folder and
-// removed afterwards unless still held open. A run is also ended as soon as
-// `stop` (when given) becomes true, so a stopped search need not wait for a
-// slow converter. Raises ConverterError when the work folder or the capture
-// file cannot be made, ConverterStartError when the program cannot be found
-// or started.
+// What a capturing run brought back. Standard error is kept apart from the
+// text: it is never searched, only read for the cause of a failure.
+struct ConverterRun {
+  std::string text;      // standard output as GetConsoleOuput returns it
+  std::string errors;    // standard error as written, at most kMaxErrorText bytes
+  int exitStatus = 0;    // exit code, or 128 + signal number
+  bool timedOut = false; // ended after its time-out
+  bool stopped = false;  // ended because the stop was requested
+
+  // Ended with a failure status, or wrote nothing but errors.
+  bool Failed() const;
+};
+
+// Standard error kept of one run; the rest is dropped.
+constexpr std::size_t kMaxErrorText = 65536;
+
+// True when `text` holds nothing but blanks, tabs and line breaks.
+bool IsBlankText(const std::string& text);
+
+// Runs `commandLine` with standard output and standard error captured into
+// two files "tmp<n>.<m>" made exclusively in the work folder (removed
+// afterwards unless still held open) and waits for it to end. The text is
+// standard output cut at its first NUL, split into lines at CR LF, LF or
+// CR, each line followed by CR LF (empty output gives the empty text). A
+// run that takes longer than `timeout` is ended and what it printed so far
+// is returned. A run is also ended as soon as `stop` (when given) becomes
+// true, so a stopped search need not wait for a slow converter. Raises
+// ConverterError when the work folder or a capture file cannot be made,
+// ConverterStartError when the program cannot be found or started.
+ConverterRun RunConverter(const CommandLine& commandLine, std::chrono::milliseconds timeout = kCaptureTimeout,
+                          const std::atomic<bool>* stop = nullptr);
+
+// RunConverter's text alone.
 std::string GetConsoleOuput(const CommandLine& commandLine, std::chrono::milliseconds timeout = kCaptureTimeout,
                             const std::atomic<bool>* stop = nullptr);
 
-// A converter started by StartConverter, for telling when it has ended.
-struct ConverterProcess {
+class CaptureFile;
+
+// A converter started by StartConverter, for telling when it has ended, how,
+// and what it wrote to standard error.
+class ConverterProcess {
+ public:
+  ConverterProcess();
+  ~ConverterProcess();
+  ConverterProcess(const ConverterProcess&) = delete;
+  ConverterProcess& operator=(const ConverterProcess&) = delete;
+
+  bool Ended() const { return ended && ended->ended.load(); }
+  // The exit status once Ended(); -1 before.
+  int ExitStatus() const { return Ended() ? ended->exitStatus.load() : -1; }
+  // What it wrote to standard error so far (at most kMaxErrorText bytes).
+  std::string Errors() const;
+
   platform::EndFlag ended;
-  bool Ended() const { return ended && ended->load(); }
+  std::unique_ptr<CaptureFile> errorCapture;
 };
 
 // Starts `commandLine` detached and returns at once; true when the process
 // was created. When `process` is given it can tell later whether the
-// converter has ended. Never raises.
+// converter has ended, and it keeps the converter's standard error (which
+// otherwise goes nowhere). Never raises.
 bool StartConverter(const CommandLine& commandLine, ConverterProcess* process = nullptr);
 
 // The time-out of AwaitConverterOutput, supplied by the front end: one at a
@@ -99,8 +140,14 @@ class ConversionTimeout {
 // With `converter`, a converter that ended without writing the file ends
 // the first wait at once, with the placeholder as after a time-out (a
 // damaged or encrypted PDF then costs no 9 s wait).
-void AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout,
-                          const ConverterProcess* converter = nullptr);
+enum class OutputWait {
+  Written,         // the converter's file exists and was released
+  StillHeld,       // the file exists but was still held open when the wait ran out
+  TimedOut,        // the first wait ran out: the placeholder was written
+  ConverterEnded,  // the converter ended without writing: the placeholder was written
+};
+OutputWait AwaitConverterOutput(const std::string& outputFile, ConversionTimeout& timeout,
+                                const ConverterProcess* converter = nullptr);
 
 // False when no file `path` exists; true while it is held open by anyone, or
 // when it cannot be opened.

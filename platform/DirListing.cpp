@@ -14,6 +14,19 @@ namespace tessaly::platform {
 
 FolderListing::FolderListing(const std::string& folder) {
   fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) error_ = errno;
+  Read();
+}
+
+FolderListing::FolderListing(int folderFd, int openError) : fd_(folderFd), error_(folderFd < 0 ? openError : 0) {
+  Read();
+}
+
+int OpenSubFolder(int parentFd, const std::string& name) {
+  return ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+}
+
+void FolderListing::Read() {
   if (fd_ < 0) return;
   struct stat st {};
   if (::fstat(fd_, &st) == 0) {
@@ -23,13 +36,23 @@ FolderListing::FolderListing(const std::string& folder) {
   // fdopendir takes over the descriptor it gets; give it a duplicate so ours
   // stays open for fstatat after the listing is read.
   int dirFd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
-  if (dirFd < 0) return;
+  if (dirFd < 0) {
+    error_ = errno;
+    return;
+  }
   DIR* dir = ::fdopendir(dirFd);
   if (!dir) {
+    error_ = errno;
     ::close(dirFd);
     return;
   }
-  while (struct dirent* e = ::readdir(dir)) {
+  for (;;) {
+    errno = 0;
+    struct dirent* e = ::readdir(dir);
+    if (!e) {
+      error_ = errno;  // 0 at the end of the folder
+      break;
+    }
     const char* n = e->d_name;
     if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
     names_.emplace_back(n);

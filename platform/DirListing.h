@@ -28,13 +28,25 @@ struct DirEntryFacts {
 class FolderListing {
  public:
   // Lists `folder`. A folder that cannot be opened gives an empty listing
-  // (`ok()` false); it never throws.
+  // (`ok()` false, `error()` the reason); it never throws.
   explicit FolderListing(const std::string& folder);
+  // Lists the folder open as `folderFd`, which the listing takes over
+  // (-1: a folder that could not be opened, with `openError` as the reason).
+  FolderListing(int folderFd, int openError);
   ~FolderListing();
   FolderListing(const FolderListing&) = delete;
   FolderListing& operator=(const FolderListing&) = delete;
 
   bool ok() const { return fd_ >= 0; }
+  // The errno of the failed open or read; 0 when the listing is whole.
+  int error() const { return error_; }
+  // The folder's descriptor, handed to the caller, who then closes it; the
+  // facts of entries not read yet are no longer available.
+  int TakeFd() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   std::size_t size() const { return names_.size(); }
   const std::string& name(std::size_t i) const { return names_[i]; }
 
@@ -53,12 +65,19 @@ class FolderListing {
   std::uint64_t inode() const { return inode_; }
 
  private:
+  void Read();
+
   int fd_ = -1;
+  int error_ = 0;
   std::uint64_t device_ = 0, inode_ = 0;
   std::vector<std::string> names_;
   std::vector<unsigned char> types_;
   std::vector<std::optional<DirEntryFacts>> facts_;
 };
+
+// Opens the sub-folder `name` of the folder open as `parentFd` for listing,
+// without following a link. The descriptor, or -1 with errno set.
+int OpenSubFolder(int parentFd, const std::string& name);
 
 // System folder: a folder on which a kernel pseudo file system is mounted
 // (proc, sysfs, devtmpfs, ...). Reads /proc/self/mounts once per process.

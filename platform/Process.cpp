@@ -143,7 +143,7 @@ std::string FindProgram(const std::string& name) {
 
 std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, const std::string& workingFolder,
                                         int outputFd, std::chrono::milliseconds timeout,
-                                        const std::atomic<bool>* stop) {
+                                        const std::atomic<bool>* stop, int errorFd) {
   if (argv.empty()) {
     errno = EINVAL;
     return std::nullopt;
@@ -151,7 +151,7 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
   FileActions actions;
   ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   ::posix_spawn_file_actions_adddup2(actions.get(), outputFd, STDOUT_FILENO);
-  ::posix_spawn_file_actions_adddup2(actions.get(), outputFd, STDERR_FILENO);
+  ::posix_spawn_file_actions_adddup2(actions.get(), errorFd >= 0 ? errorFd : outputFd, STDERR_FILENO);
   ::posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1);
   if (!workingFolder.empty()) ::posix_spawn_file_actions_addchdir_np(actions.get(), workingFolder.c_str());
   SpawnAttributes attributes(POSIX_SPAWN_SETPGROUP);
@@ -186,25 +186,27 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
   return run;
 }
 
-bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended) {
+bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended, int errorFd) {
   if (argv.empty()) return false;
   FileActions actions;
   ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   ::posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  ::posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  if (errorFd >= 0) ::posix_spawn_file_actions_adddup2(actions.get(), errorFd, STDERR_FILENO);
+  else ::posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   ::posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1);
   SpawnAttributes attributes(POSIX_SPAWN_SETSID);
 
   auto args = ArgPointers(argv);
   pid_t pid = 0;
   if (::posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ) != 0) return false;
-  auto flag = std::make_shared<std::atomic<bool>>(false);
+  auto flag = std::make_shared<DetachedEnd>();
   if (ended) *ended = flag;
   std::thread([pid, flag] {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    flag->store(true);
+    flag->exitStatus.store(DecodeStatus(status));
+    flag->ended.store(true);
   }).detach();
   return true;
 }

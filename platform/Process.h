@@ -29,24 +29,31 @@ struct CapturedRun {
 };
 
 // Runs `argv` (argv[0] the program's path) in `workingFolder` with standard
-// input from /dev/null and standard output and standard error both on
-// `outputFd`, in a process group of its own, with no other descriptor
-// inherited, and waits for it to end. After `timeout`, or as soon as
-// `stop` (when given) becomes true, the group gets SIGTERM, one second later
-// SIGKILL. Nothing when the process could not be started (errno is set).
+// input from /dev/null, standard output on `outputFd` and standard error on
+// `errorFd` (-1: the same as standard output), in a process group of its
+// own, with no other descriptor inherited, and waits for it to end. After
+// `timeout`, or as soon as `stop` (when given) becomes true, the group gets
+// SIGTERM, one second later SIGKILL. Nothing when the process could not be
+// started (errno is set).
 std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, const std::string& workingFolder,
                                         int outputFd, std::chrono::milliseconds timeout,
-                                        const std::atomic<bool>* stop = nullptr);
+                                        const std::atomic<bool>* stop = nullptr, int errorFd = -1);
 
-// Becomes true once a detached child has ended and was reaped.
-using EndFlag = std::shared_ptr<const std::atomic<bool>>;
+// The end of a detached child: `ended` becomes true once it has ended and
+// was reaped, `exitStatus` (exit code, or 128 + signal number) is set
+// before that.
+struct DetachedEnd {
+  std::atomic<bool> ended{false};
+  std::atomic<int> exitStatus{-1};
+};
+using EndFlag = std::shared_ptr<const DetachedEnd>;
 
-// Starts `argv` (argv[0] the program's path) in a new session with its
-// standard streams on /dev/null, no other descriptor inherited, the
-// caller's working folder and environment, and returns at once. A helper
-// thread reaps the child when it ends, so no zombie stays; when `ended` is
-// given it receives the flag that thread sets. False when the process could
-// not be started.
-bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended = nullptr);
+// Starts `argv` (argv[0] the program's path) in a new session with standard
+// input and output on /dev/null, standard error on `errorFd` (-1:
+// /dev/null), no other descriptor inherited, the caller's working folder
+// and environment, and returns at once. A helper thread reaps the child
+// when it ends, so no zombie stays; when `ended` is given it receives the
+// state that thread sets. False when the process could not be started.
+bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended = nullptr, int errorFd = -1);
 
 }  // namespace tessaly::platform

@@ -29,6 +29,7 @@
 #include "platform/FileTimes.h"
 #include "ui/SlidePanel.h"
 #include "ui/StatusBar.h"
+#include "ui/UnreadablePanel.h"
 
 namespace tessaly::ui {
 
@@ -463,6 +464,11 @@ void TForm1::BuildStatusBar() {
                     Qt::AlignLeft, QFrame::Sunken);
   // Shown from the first search on.
   status_->AddPanel(QStringLiteral("foldersWalked"), QString(), 150, Qt::AlignRight, QFrame::Sunken)->hide();
+  // The documents the last search could not read: shown only when there
+  // are any; the panels before it stay as they are.
+  unreadablePanel_ = new TUnreadablePanel(status_);
+  unreadablePanel_->setFixedWidth(130);
+  status_->AddWidget(unreadablePanel_);
 }
 
 void TForm1::SetTabOrder() {

@@ -51,6 +51,7 @@ namespace tessaly::ui {
 
 class TSlidePanel;
 class TStatusBar;
+class TUnreadablePanel;
 
 struct TFormOptions {
   // The desktop's dialogs and opener; null: the real desktop.
@@ -126,6 +127,8 @@ class TForm1 : public QWidget, private TSearchReceiver {
   // The settings of a search as the controls hold them now.
   engine::SearchCriteria TakeCriteria() const;
   QString StatusText(int panel) const;
+  // The third status panel: the documents the last search could not read.
+  TUnreadablePanel& UnreadablePanel() { return *unreadablePanel_; }
   engine::ResultStore& Store() { return store_; }
   TResultModel& Model() { return *model_; }
   TConversionTimeout& ConversionTimeout() { return timeout_; }
@@ -169,6 +172,7 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void OnSearchFinished(std::size_t count) override;
   void OnMissingFolders(const QString& text) override;
   void OnMissingConverters(const QString& text) override;
+  void OnUnreadable(const engine::UnreadableList& list) override;
   void OnSearchEnded() override;
   void OnFoldersWalked(std::size_t count) override;
 
@@ -262,6 +266,7 @@ class TForm1 : public QWidget, private TSearchReceiver {
   TStatusBar* status_ = nullptr;
   // Status bar panels: 0 and 1 the search's texts, then the folders walked.
   static constexpr int kFoldersPanel = 2;
+  TUnreadablePanel* unreadablePanel_ = nullptr;
 
   // Search state.
   bool searchRunning_ = false;

@@ -22,6 +22,7 @@
 #include "ui/Form1.h"
 #include "ui/HitTarget.h"
 #include "ui/StatusBar.h"
+#include "ui/UnreadablePanel.h"
 
 namespace tessaly::ui {
 
@@ -156,7 +157,7 @@ void TForm1::cmdReportClick() {
   // saving texts left standing.
   std::ofstream out(QFile::encodeName(*file).toStdString(), std::ios::binary | std::ios::trunc);
   if (!out) return;
-  if (!engine::WriteReport(out, conditions, store_)) return;
+  if (!engine::WriteReport(out, conditions, store_, &unreadablePanel_->List())) return;
   out.close();
   if (out.fail()) return;
   SetStatus(0, saved0);

@@ -17,6 +17,7 @@
 #include "ui/Form1.h"
 #include "ui/SlidePanel.h"
 #include "ui/StatusBar.h"
+#include "ui/UnreadablePanel.h"
 
 namespace tessaly::ui {
 
@@ -87,6 +88,7 @@ void TForm1::StartSearch() {
   // The list forgets the last search's rows now; the thread empties the
   // store when it begins.
   model_->SetRowCount(0);
+  unreadablePanel_->Clear();
   auto search = std::make_unique<Search>();
   search->host = std::make_unique<TWindowSearchHost>(this, static_cast<TSearchReceiver&>(*this), timeout_);
   search->thread = std::make_unique<engine::TSearchThread>(std::move(criteria), store_, *search->host,
@@ -178,6 +180,8 @@ void TForm1::OnMissingFolders(const QString& text) {
 void TForm1::OnMissingConverters(const QString& text) {
   desktop_->ShowMessage(this, text, QStringLiteral("Note:"));
 }
+
+void TForm1::OnUnreadable(const engine::UnreadableList& list) { unreadablePanel_->SetList(list); }
 
 void TForm1::OnSearchEnded() { timer1_.stop(); }
 

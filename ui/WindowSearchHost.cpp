@@ -80,6 +80,10 @@ void TWindowSearchHost::ReportMissingConverters(const std::string& text) {
   Queue([text = DisplayText(text)](TSearchReceiver& r) { r.OnMissingConverters(text); });
 }
 
+void TWindowSearchHost::ReportUnreadable(const engine::UnreadableList& list) {
+  Queue([list](TSearchReceiver& r) { r.OnUnreadable(list); });
+}
+
 void TWindowSearchHost::SearchEnded() {
   Queue([](TSearchReceiver& r) { r.OnSearchEnded(); });
 }

@@ -37,6 +37,8 @@ class TSearchReceiver {
   virtual void OnMissingFolders(const QString& text) = 0;
   // Converter programs that could not be started; shown as a note.
   virtual void OnMissingConverters(const QString& text) { (void)text; }
+  // The documents and folders the search could not read.
+  virtual void OnUnreadable(const engine::UnreadableList& list) { (void)list; }
   virtual void OnSearchEnded() = 0;
   // Folders walked so far (delivered with the coalesced updates).
   virtual void OnFoldersWalked(std::size_t count) { (void)count; }
@@ -61,6 +63,7 @@ class TWindowSearchHost : public engine::SearchHost {
   void SearchFinished(std::size_t count) override;
   void ReportMissingFolders(const std::string& text) override;
   void ReportMissingConverters(const std::string& text) override;
+  void ReportUnreadable(const engine::UnreadableList& list) override;
   void SearchEnded() override;
   void FoldersWalked(std::size_t count) override;
   // The conversion time-out of this search; once discarded, every wait

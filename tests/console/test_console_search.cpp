@@ -10,50 +10,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "RunTessaly.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-  int status = -1;
-  std::string out, err;
-};
-
-// Runs tessaly with the arguments (no shell), capturing both streams.
-RunResult Tessaly(const std::vector<std::string>& args, const char* path = nullptr, const char* cwd = nullptr) {
-  const fs::path dir = fs::temp_directory_path() / ("tessaly-run-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::string outFile = (dir / "out").string(), errFile = (dir / "err").string();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    std::freopen(outFile.c_str(), "w", stdout);
-    std::freopen(errFile.c_str(), "w", stderr);
-    if (path) ::setenv("PATH", path, 1);
-    if (cwd && ::chdir(cwd) != 0) ::_exit(126);
-    std::vector<char*> argv;
-    std::string exe = std::string(TESSALY_BIN_DIR) + "/tessaly";
-    argv.push_back(exe.data());
-    std::vector<std::string> copy = args;
-    for (auto& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(exe.c_str(), argv.data());
-    ::_exit(127);
-  }
-  RunResult r;
-  int st = 0;
-  ::waitpid(pid, &st, 0);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  auto slurp = [](const std::string& f) {
-    std::ifstream in(f, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  };
-  r.out = slurp(outFile);
-  r.err = slurp(errFile);
-  fs::remove_all(dir);
-  return r;
-}
+using tessaly::test::RunResult;
+using tessaly::test::Tessaly;
 
 class ConsoleSearch : public ::testing::Test {
  protected:

@@ -20,6 +20,10 @@ class RecordingHost : public engine::QuietSearchHost {
   void RowCountChanged(std::size_t count) override { lastCount = count; }
   void SearchFinished(std::size_t count) override { Log("finished:" + std::to_string(count)); }
   void ReportMissingFolders(const std::string& text) override { Log("missing:" + text); }
+  void ReportUnreadable(const engine::UnreadableList& list) override {
+    Log("unreadable:" + std::to_string(list.Total()));
+    unreadable = list;
+  }
   void SearchEnded() override { Log("ended"); }
   void FoldersWalked(std::size_t count) override { foldersWalked = count; }
 
@@ -36,6 +40,7 @@ class RecordingHost : public engine::QuietSearchHost {
   std::atomic<std::size_t> lastCount{0};
   std::atomic<int> folderStatuses{0};
   std::atomic<std::size_t> foldersWalked{0};
+  engine::UnreadableList unreadable;
 
  private:
   void Log(const std::string& e) {

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "../extract/TempFolder.h"
 #include "engine/FileMatches.h"
@@ -36,6 +39,8 @@ class ScriptedHost : public QuietSearchHost {
     return (limit > 0 && polls >= limit) || polls > 6000;
   }
   void StopConversionTimeout() override {}
+  std::chrono::milliseconds CaptureTimeout() const override { return captureTimeout; }
+  std::chrono::milliseconds captureTimeout{60000};
 };
 
 class ContentConditionsTest : public test::TempFolderTest {
@@ -67,12 +72,13 @@ class ContentConditionsTest : public test::TempFolderTest {
   }
   std::string Calls() { return std::filesystem::exists(Path("calls")) ? Read(Path("calls")) : ""; }
 
-  bool Pass(const std::string& path) {
+  ReadVerdict Verdict(const std::string& path) {
     criteria.Derive();
     std::atomic<bool> stop{stopNow};
     SearchContext context{criteria, store, host, stop, {}};
     return ContentConditionsPass(context, path, LowerAscii(path));
   }
+  bool Pass(const std::string& path) { return Verdict(path).match; }
 
   SearchCriteria criteria;
   ResultStore store;
@@ -271,6 +277,66 @@ TEST_F(ContentConditionsTest, MissingConvertersAreNotedAndTheirFilesFail) {
             "pdftotext (package poppler-utils): PDF files\n");
   EXPECT_EQ(TakeMissingConvertersMessage(), "") << "taking the message empties the record";
   EXPECT_TRUE(WorkFiles().empty());
+}
+
+// What a converter's failure says about its document. The stand-ins name
+// the document on standard error, as catdoc's refusals do: that text is
+// never searched, so a word of the file's name finds nothing.
+TEST_F(ContentConditionsTest, UnreadableDocumentsSayWhy) {
+  using C = UnreadableCause;
+  host.limit = 50;           // the PDF waits run out after about half a second
+  host.captureTimeout = std::chrono::milliseconds(300);
+  struct Case {
+    const char* what;
+    const char* program;
+    std::string body;
+    std::string name;
+    std::string text;
+    ReadVerdict verdict;
+  };
+  const Case cases[] = {
+      {"fails naming the file", "catdoc", "echo \"$3 is broken\" >&2; exit 1", "quokka-plan.doc", "quokka",
+       ReadVerdict::Unreadable(C::ConverterFailed)},
+      {"writes only errors", "xls2csv", "echo \"$3 is not readable\" >&2", "quokka.xlsx", "quokka",
+       ReadVerdict::Unreadable(C::ConverterFailed)},
+      {"says the file is no compound file", "xls2csv", "echo \"$3 is not OLE file or Error\" >&2",
+       "sheet.xls", "walrus", ReadVerdict::Unreadable(C::Damaged)},
+      {"a broken compound file", "catdoc", "echo 'Broken OLE file. Try using -b switch' >&2; exit 1", "b.doc",
+       "walrus", ReadVerdict::Unreadable(C::Damaged)},
+      {"a file named like a damage message", "catdoc", "echo \"$3\" >&2; exit 1", "Broken OLE.doc", "walrus",
+       ReadVerdict::Unreadable(C::ConverterFailed)},
+      {"never ends", "xls2csv", "exec sleep 30", "slow.xls", "walrus", ReadVerdict::Unreadable(C::TimedOut)},
+      {"text found before it failed", "catdoc", "echo walrus; exit 3", "w.doc", "walrus", ReadVerdict::Hit()},
+      {"warnings beside the text", "catdoc", "echo harbour; echo \"$3 warning\" >&2", "noise.doc", "noise",
+       ReadVerdict::Miss()},
+      {"PDF with a user password", "pdftotext", "echo 'Command Line Error: Incorrect password' >&2; exit 1",
+       "locked.pdf", "walrus", ReadVerdict::Unreadable(C::PasswordRequired)},
+      {"PDF that cannot be opened", "pdftotext", "echo \"Syntax Error: Couldn't find trailer dictionary\" >&2; exit 1",
+       "cut.pdf", "walrus", ReadVerdict::Unreadable(C::Damaged)},
+      {"PDF converter failing otherwise", "pdftotext", "exit 99", "odd.pdf", "walrus",
+       ReadVerdict::Unreadable(C::ConverterFailed)},
+      {"PDF converter that never writes", "pdftotext", "exec sleep 2", "slow.pdf", "walrus",
+       ReadVerdict::Unreadable(C::TimedOut)},
+  };
+  for (const Case& c : cases) {
+    Converter(c.program, c.body);
+    criteria.containsText = c.text;
+    EXPECT_EQ(Verdict(Write(c.name, "document bytes")), c.verdict) << c.what;
+  }
+  // The PDF wait ends with the converter: no time-out was needed.
+  EXPECT_TRUE(WorkFiles().empty()) << "capture files of standard error are removed too";
+}
+
+TEST_F(ContentConditionsTest, FilesTheUserMayNotReadSaySo) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file; the console end-to-end test runs this as nobody";
+  EchoConverters();
+  criteria.containsText = "walrus";
+  for (const char* name : {"a.txt", "b.doc", "c.pdf"}) {
+    const std::string path = Write(name, "walrus");
+    ::chmod(path.c_str(), 0);
+    EXPECT_EQ(Verdict(path), ReadVerdict::Unreadable(UnreadableCause::PermissionDenied)) << name;
+  }
+  EXPECT_EQ(Calls(), "") << "no converter runs for a file that cannot be opened";
 }
 
 TEST(MissingConverters, OneLinePerProgramWithItsTypes) {

@@ -49,4 +49,42 @@ TEST(Report, EmptyStoreStillWritesTheFrame) {
   EXPECT_NE(out.str().back(), '\n');
 }
 
+TEST(Report, UnreadableDocumentsFollowTheTotal) {
+  ResultStore s;
+  s.AddHit({"a", "1 b", "/x"});
+  UnreadableList list;
+  list.Add("/x/locked.pdf", UnreadableCause::PasswordRequired);
+  list.Add("/x/tab\tname.doc", UnreadableCause::Damaged);
+  std::ostringstream out;
+  WriteReport(out, {"/x", "", "", "Full-Text", "", false}, s, &list);
+  const std::string text = out.str();
+  const std::string tail = "Total files found: 1\r\n\r\nDocuments that could not be read: 2\r\n"
+                           "password required   /x/locked.pdf\r\n"
+                           "damaged             /x/tab\tname.doc";
+  ASSERT_GE(text.size(), tail.size());
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << "names kept as they are";
+
+  // Nothing unreadable: the report ends with its total, as before.
+  std::ostringstream plain;
+  UnreadableList none;
+  WriteReport(plain, {"/x", "", "", "Full-Text", "", false}, s, &none);
+  EXPECT_EQ(plain.str().substr(plain.str().size() - 20), "Total files found: 1");
+}
+
+TEST(UnreadableList, CountsEveryEntryKeepsTenThousand) {
+  UnreadableList list;
+  EXPECT_EQ(list.SummaryLine(), "");
+  list.Add("/a", UnreadableCause::TimedOut);
+  EXPECT_EQ(list.SummaryLine(), "Could not read 1 document: 1 timed out");
+  for (int i = 0; i < 10'005; ++i)
+    list.Add("/p" + std::to_string(i), i % 3 ? UnreadableCause::Damaged : UnreadableCause::PasswordRequired);
+  EXPECT_EQ(list.Total(), 10'006u);
+  EXPECT_EQ(list.Kept().size(), UnreadableList::kMaxKept);
+  EXPECT_EQ(list.NotKept(), 6u);
+  EXPECT_EQ(list.SummaryLine(), "Could not read 10006 documents: 3335 password required, 6670 damaged, 1 timed out");
+  const std::string text = list.ListText();
+  EXPECT_EQ(text.substr(0, 13), "timed out\t/a\n");
+  EXPECT_EQ(text.substr(text.size() - 15), "... and 6 more\n");
+}
+
 }  // namespace

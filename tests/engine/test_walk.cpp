@@ -9,6 +9,10 @@
 #include <set>
 #include <thread>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "DeepTree.h"
 #include "RecordingHost.h"
 #include "engine/FileMatches.h"
 #include "engine/FolderWalk.h"
@@ -27,7 +31,7 @@ class WalkTest : public ::testing::Test {
     fs::remove_all(root_);
     fs::create_directories(root_);
   }
-  void TearDown() override { fs::remove_all(root_); }
+  void TearDown() override { tessaly::test::RemoveTree(root_.string()); }
   void File(const std::string& rel, const std::string& content = "x") {
     fs::create_directories((root_ / rel).parent_path());
     std::ofstream(root_ / rel) << content;
@@ -144,6 +148,7 @@ TEST_F(WalkTest, ArchivesGoToTheDispatcherWhateverThePatterns) {
   c.typeText = "PDF";
   Search(c, [&](SearchContext&, const std::string& path, const std::string& patterns) {
     offered.push_back(Rel(path) + " " + patterns);
+    return std::optional<UnreadableCause>();
   });
   // data.zipx matches *.zip by the three-letter rule; the dispatcher decides.
   EXPECT_EQ(offered, (Rows{"./data.zip **.PDF", "./data.zipx **.PDF", "./sub/old.ARJ **.PDF"}));
@@ -154,7 +159,7 @@ TEST_F(WalkTest, AnErrorInOneEntryEndsOnlyThatEntry) {
   File("b.txt");
   SearchCriteria c;
   c.typeText = "TXT";
-  Rows rows = Search(c, [](SearchContext&, const std::string&, const std::string&) {
+  Rows rows = Search(c, [](SearchContext&, const std::string&, const std::string&) -> std::optional<UnreadableCause> {
     throw std::runtime_error("'[' is an invalid mask at (1)");
   });
   EXPECT_EQ(rows, (Rows{".|b.txt|1 b"}));
@@ -187,20 +192,91 @@ class StoppingHost : public RecordingHost {
 };
 
 TEST_F(WalkTest, StopDuringALongWalk) {
-  for (int i = 0; i < 200; ++i) File("d" + std::to_string(i) + "/f.txt");
+  for (int i = 0; i < 200; ++i) {
+    File("d" + std::to_string(i) + "/f.txt");
+    File("d" + std::to_string(i) + "/cut.zip");
+  }
   SearchCriteria c;
   c.typeText = "TXT";
   c.locationText = root_.string();
   c.Derive();
   StoppingHost host;
+  // Every archive is unreadable: the stopped search still tells nothing.
+  const ArchiveDispatch damaged = [](SearchContext&, const std::string&, const std::string&) {
+    return std::optional<UnreadableCause>(UnreadableCause::Damaged);
+  };
   {
-    TSearchThread t(c, store_, host);
+    TSearchThread t(c, store_, host, damaged);
     host.thread = &t;
     t.Join();
   }
   EXPECT_EQ(store_.Count(), 50u);  // no row after the stop
   for (const auto& e : host.Events()) EXPECT_NE(e.rfind("finished", 0), 0u) << e;
   for (const auto& e : host.Events()) EXPECT_NE(e.rfind("ended", 0), 0u) << e;
+  for (const auto& e : host.Events()) EXPECT_NE(e.rfind("unreadable", 0), 0u) << e;
+}
+
+// The walk descends by folder descriptors: a chain far past the path limit
+// is walked to its end, and with few descriptors allowed a deep tree whose
+// folders each have more sub-folders comes out whole and in walk order.
+TEST_F(WalkTest, DeepTreesAreWalkedWholeWithFewDescriptors) {
+  ASSERT_TRUE(tessaly::test::MakeChain(root_.string(), 20000, "d", "bottom.txt", "x"));
+  // A comb: each of 300 levels holds a leaf folder beside the next level.
+  fs::create_directories(root_ / "comb");
+  std::string rel = "comb";
+  for (int i = 0; i < 300; ++i) {
+    File(rel + "/leaf/f" + std::to_string(i) + ".txt");
+    rel += "/next";
+  }
+  rlimit saved{};
+  ::getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit low = saved;
+  low.rlim_cur = 200;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  SearchCriteria c;
+  c.typeText = "TXT";
+  Rows rows = Search(c);
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+
+  ASSERT_EQ(rows.size(), 301u);
+  std::string path = ".";
+  for (int i = 0; i < 20000; ++i) path += "/d";
+  std::string combPath = "./comb";
+  std::vector<std::string> combRows;
+  for (int i = 0; i < 300; ++i) {
+    combRows.push_back(combPath + "/leaf|f" + std::to_string(i) + ".txt|1 b");
+    combPath += "/next";
+  }
+  const std::vector<std::string> chainRow{path + "|bottom.txt|1 b"};
+  // The two trees come in listing order; within each, depth first.
+  if (rows.front() == chainRow.front()) {
+    EXPECT_EQ(Rows(rows.begin() + 1, rows.end()), combRows);
+  } else {
+    EXPECT_EQ(Rows(rows.begin(), rows.end() - 1), combRows);
+    EXPECT_EQ(rows.back(), chainRow.front());
+  }
+  EXPECT_TRUE(host_.unreadable.empty());
+}
+
+TEST_F(WalkTest, FoldersThatCannotBeListedAreReported) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root lists every folder; the console end-to-end test runs this as nobody";
+  File("open/a.txt");
+  File("shut/b.txt");
+  fs::create_directories(root_ / "locked");
+  ::chmod((root_ / "shut").c_str(), 0);
+  ::chmod((root_ / "locked").c_str(), 0);
+  SearchCriteria c;
+  c.typeText = "TXT";
+  c.locationText = root_.string() + ";" + (root_ / "locked").string();
+  Rows rows = Search(c);
+  ::chmod((root_ / "shut").c_str(), 0755);
+  ::chmod((root_ / "locked").c_str(), 0755);
+  EXPECT_EQ(rows, (Rows{"./open|a.txt|1 b"}));
+  std::vector<std::string> got;
+  for (const auto& e : host_.unreadable.Kept()) got.push_back(std::string(CauseText(e.cause)) + " " + Rel(e.path));
+  std::sort(got.begin(), got.end());
+  EXPECT_EQ(got, (Rows{"permission denied ./locked", "permission denied ./shut"}));
+  EXPECT_FALSE(host_.Has("missing:" + (root_ / "locked").string() + "\n\r"));
 }
 
 TEST(FolderStatusText, LongPathsShowTheirTail) {

@@ -101,18 +101,28 @@ TEST_F(ConverterRunnerTest, CapturesOutputAndLeavesNoFile) {
     const char* what;
     std::string body;
     std::string text;
+    std::string errors = "";
+    int status = 0;
+    bool failed = false;
   };
   const Case cases[] = {
       {"prints nothing", "true", ""},
       {"a LF b", "printf 'a\\nb'", "a\r\nb\r\n"},
       {"a NUL b", "printf 'a\\000b\\n'", "a\r\n"},
-      {"standard error too", "echo out; echo err >&2", "out\r\nerr\r\n"},
-      {"exit code ignored", "echo partial; exit 3", "partial\r\n"},
+      {"standard error apart", "echo out; echo err >&2", "out\r\n", "err\n"},
+      {"only errors: failed", "echo err >&2", "", "err\n", 0, true},
+      {"failure status", "echo partial; exit 3", "partial\r\n", "", 3, true},
       {"runs in the work folder", "pwd", workFolder_ + "\r\n"},
       {"standard input is empty", "cat", ""},
   };
   for (const Case& c : cases) {
     const std::string program = Script("conv", c.body);
+    const ConverterRun run = RunConverter(Command(program, Path("doc.doc")));
+    EXPECT_EQ(run.text, c.text) << c.what;
+    EXPECT_EQ(run.errors, c.errors) << c.what;
+    EXPECT_EQ(run.exitStatus, c.status) << c.what;
+    EXPECT_EQ(run.Failed(), c.failed) << c.what;
+    EXPECT_FALSE(run.timedOut) << c.what;
     EXPECT_EQ(GetConsoleOuput(Command(program, Path("doc.doc"))), c.text) << c.what;
     EXPECT_TRUE(WorkFiles().empty()) << c.what;
   }

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDialog>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTableView>
@@ -26,6 +28,7 @@
 #include "platform/FileTimes.h"
 #include "ui/Form1.h"
 #include "ui/SlidePanel.h"
+#include "ui/UnreadablePanel.h"
 #include "UiTestSupport.h"
 
 namespace tessaly::ui::test {
@@ -777,6 +780,68 @@ TEST_F(FormTest, ReportButton) {
   form->cmdReportClick();
   EXPECT_EQ(form->StatusText(0), "Status:");
   EXPECT_EQ(form->StatusText(1), "please wait, saving file...");
+}
+
+// A third status panel names the documents the search could not read; a
+// click shows their list; the report adds them after its total. A stopped
+// search shows none.
+TEST_F(FormTest, UnreadableDocumentsInTheStatusBarAndTheReport) {
+  TempFolder tree;
+  auto copy = [&](const char* name, const std::string& bytes) {
+    tree.Write(name, bytes);
+    return tree.path() + "/" + name;
+  };
+  auto fixture = [](const char* name) {
+    std::ifstream in(std::string(TESSALY_TEST_DATA "/content/") + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  copy("sample.pdf", fixture("sample.pdf"));
+  const std::string locked = copy("locked.pdf", fixture("locked.pdf"));
+  const std::string cut = copy("cut.pdf", fixture("sample.pdf").substr(0, 600));
+  const std::string zipped = copy("zipped.doc", std::string("PK\x03\x04", 4) + std::string(100, 'z'));
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  Edit("Contains")->setText("harbour");
+  Combo("fileTypes")->setEditText("PDF;DOC");
+  auto* panel = Find<QLabel>("unreadablePanel");
+  EXPECT_FALSE(panel->isVisible());
+
+  form->show();
+  SearchToEnd();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"sample.pdf"}));
+  EXPECT_EQ(form->StatusText(0), "Matching files found: ");
+  EXPECT_EQ(form->StatusText(1), "1");
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(panel->text(), "3 unreadable");
+  QTest::mouseClick(panel, Qt::LeftButton);
+  QDialog* list = form->UnreadablePanel().ListWindow();
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(list->isVisible());
+  QStringList lines = list->findChild<QPlainTextEdit*>("unreadableList")->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 5) << lines.join('|').toStdString();
+  EXPECT_EQ(lines[0], "Could not read 3 documents: 1 password required, 2 damaged");
+  lines = lines.mid(2);
+  lines.sort();
+  EXPECT_EQ(lines, QStringList({QString::fromStdString("damaged\t" + cut), QString::fromStdString("damaged\t" + zipped),
+                                QString::fromStdString("password required\t" + locked)}));
+
+  const std::string report = tree.path() + "/Report.txt";
+  desktop->saveAnswer = QString::fromStdString(report);
+  form->cmdReportClick();
+  std::ifstream in(report, std::ios::binary);
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  EXPECT_NE(text.find("found: 1\r\n\r\nDocuments that could not be read: 3\r\n"), std::string::npos) << text;
+  for (const std::string& path : {locked, cut, zipped}) EXPECT_NE(text.find(path), std::string::npos) << path;
+  list->close();
+
+  // Stopped in the middle: nothing is reported.
+  form->cmdSearchClick();
+  EXPECT_FALSE(panel->isVisible());
+  form->cmdSearchClick();
+  form->JoinSearchThreads();
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+  EXPECT_FALSE(panel->isVisible());
 }
 
 TEST_F(FormTest, ClosingDeletesTheTemporaryFilesOfTheWorkFolder) {

@@ -1,0 +1,42 @@
+// What the test of one document (or the listing of one archive or folder)
+// found: whether it is a hit, and, when it could not be read, why.
+//
+// A plain value, so that whoever runs the tests (one thread today, a pool
+// later) can hand each file's verdict back in walk order.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace tessaly::engine {
+
+// Why a document or folder could not be read. The order is the order of the
+// counts in the summary line.
+enum class UnreadableCause {
+  PasswordRequired,  // encrypted, and the empty password opens nothing
+  Damaged,           // damaged, cut short, or not of the type its name says
+  ConverterFailed,   // the converter ended with a failure or wrote only errors
+  TimedOut,          // the converter was ended after its time-out
+  PermissionDenied,  // the user may not read it
+  TooLarge,          // a reader's size cap was hit
+  PathTooLong,       // its path is past the system's length limit
+};
+
+inline constexpr int kUnreadableCauseCount = 7;
+
+// The cause as the user reads it: "password required", "damaged",
+// "converter failed", "timed out", "permission denied", "too large",
+// "path too long".
+std::string_view CauseText(UnreadableCause cause);
+
+struct ReadVerdict {
+  bool match = false;
+  std::optional<UnreadableCause> cause;  // set: could not be read (never a match)
+
+  static ReadVerdict Hit() { return {true, std::nullopt}; }
+  static ReadVerdict Miss() { return {false, std::nullopt}; }
+  static ReadVerdict Unreadable(UnreadableCause c) { return {false, c}; }
+  bool operator==(const ReadVerdict&) const = default;
+};
+
+}  // namespace tessaly::engine
