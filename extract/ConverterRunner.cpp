@@ -100,6 +100,14 @@ class CaptureFile {
 
   int fd() const { return fd_; }
 
+  // Removes the file's name at once; the descriptor keeps its bytes
+  // readable. For standard error, which a converter left running after its
+  // time-out may still hold: no name of it stays behind in the work folder.
+  void Unlink() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+    path_.clear();
+  }
+
   // The file's bytes, at most `limit` of them.
   std::string ReadAll(std::size_t limit = SIZE_MAX) const {
     std::string bytes;
@@ -199,6 +207,7 @@ ConverterRun RunConverter(const CommandLine& commandLine, std::chrono::milliseco
 
   CaptureFile capture, errorCapture;
   if (!capture.Create(workFolder) || !errorCapture.Create(workFolder)) throw ConverterError(FailedText(commandText));
+  errorCapture.Unlink();
 
   const std::vector<std::string> args = ResolvedArgs(commandLine);
   const std::string program = commandLine.args.empty() ? std::string() : commandLine.args[0];
@@ -240,6 +249,7 @@ bool StartConverter(const CommandLine& commandLine, ConverterProcess* process) {
       auto errors = std::make_unique<CaptureFile>();
       try {
         if (errors->Create(platform::WorkFolder())) {
+          errors->Unlink();
           errorFd = errors->fd();
           process->errorCapture = std::move(errors);
         }

@@ -31,8 +31,11 @@ void TUnreadablePanel::SetList(const engine::UnreadableList& list) {
 }
 
 QString TUnreadablePanel::ListText() const {
-  // The summary first, then the list as the console writes it.
-  return DisplayText(list_.SummaryLine() + "\n\n" + list_.ListText());
+  // The summary first, then the list as the console writes it, without
+  // the last line's end (it would show as an empty line).
+  std::string text = list_.SummaryLine() + "\n\n" + list_.ListText();
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return DisplayText(text);
 }
 
 void TUnreadablePanel::Open() {

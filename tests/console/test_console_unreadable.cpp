@@ -113,7 +113,10 @@ TEST_F(Unreadable, ConsoleAndReportListExactlyTheUnreadableDocuments) {
 
   // The report: after the total line, a blank line, the count, then cause
   // and path lines.
-  const std::string report = root_ + "/report.txt";
+  // Written by the user the search runs as.
+  fs::create_directories(root_ + "/out");
+  ::chmod((root_ + "/out").c_str(), 0777);
+  const std::string report = root_ + "/out/report.txt";
   r = Search(with({"-o", report}));
   EXPECT_EQ(r.status, 0);
   const std::string text = Read(report);

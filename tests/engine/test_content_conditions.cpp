@@ -305,7 +305,7 @@ TEST_F(ContentConditionsTest, UnreadableDocumentsSayWhy) {
        "walrus", ReadVerdict::Unreadable(C::Damaged)},
       {"a file named like a damage message", "catdoc", "echo \"$3\" >&2; exit 1", "Broken OLE.doc", "walrus",
        ReadVerdict::Unreadable(C::ConverterFailed)},
-      {"never ends", "xls2csv", "exec sleep 30", "slow.xls", "walrus", ReadVerdict::Unreadable(C::TimedOut)},
+      {"never ends", "xls2csv", "exec /bin/sleep 30", "slow.xls", "walrus", ReadVerdict::Unreadable(C::TimedOut)},
       {"text found before it failed", "catdoc", "echo walrus; exit 3", "w.doc", "walrus", ReadVerdict::Hit()},
       {"warnings beside the text", "catdoc", "echo harbour; echo \"$3 warning\" >&2", "noise.doc", "noise",
        ReadVerdict::Miss()},
@@ -315,7 +315,7 @@ TEST_F(ContentConditionsTest, UnreadableDocumentsSayWhy) {
        "cut.pdf", "walrus", ReadVerdict::Unreadable(C::Damaged)},
       {"PDF converter failing otherwise", "pdftotext", "exit 99", "odd.pdf", "walrus",
        ReadVerdict::Unreadable(C::ConverterFailed)},
-      {"PDF converter that never writes", "pdftotext", "exec sleep 2", "slow.pdf", "walrus",
+      {"PDF converter that never writes", "pdftotext", "exec /bin/sleep 2", "slow.pdf", "walrus",
        ReadVerdict::Unreadable(C::TimedOut)},
   };
   for (const Case& c : cases) {
