@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "pdf/PDFNumberText.h"
+#include "pdf/PDFObjectScan.h"
 #include "pdf/PDFXRefReader.h"
 #include "pdf/uPDFStructure.h"
 
@@ -61,6 +62,8 @@ void TPDFDocument::Reset() {
   fileText_.clear();
   fileText_.shrink_to_fit();
   version_.clear();
+  headerOffset_ = 0;
+  pendingObjectStreams_.clear();
   loadDepth_ = 0;
   encryptPresent_ = false;
   encryptionRead_ = false;
@@ -91,6 +94,7 @@ bool TPDFDocument::Load(std::string fileText) {
   if (!loaded) Reset();
   try {
     TryPassword("");
+    if (!pendingObjectStreams_.empty()) IndexObjectStreams();
   } catch (...) {
     // The password step reads only the trailer and the encryption
     // dictionary; should that fail, the document stays without an
@@ -103,6 +107,7 @@ bool TPDFDocument::CheckHeader() {
   const std::string_view head = std::string_view(fileText_).substr(0, kHeaderWindow);
   std::optional<std::string> version;
   const std::size_t pdf = head.find("%PDF-");
+  headerOffset_ = pdf != kNpos ? pdf : 0;
   if (pdf != kNpos) {
     std::string candidate = VersionCandidate(fileText_, pdf + 5);
     if (IsRealText(candidate)) version = std::move(candidate);
@@ -122,22 +127,169 @@ bool TPDFDocument::CheckHeader() {
 }
 
 bool TPDFDocument::ReadCrossReference() {
+  // The sections as written; then, for a file with other bytes before its
+  // header (a mail or web header, a byte-order mark), with offsets counted
+  // from the header; then an index rebuilt by scanning the file. A rebuild
+  // that finds no catalog leaves the sections as written, when they could
+  // be read at all.
+  const bool asWritten = ReadSections(0);
+  if (asWritten && IndexIsSound()) return true;
+  if (headerOffset_ > 0 && ReadSections(headerOffset_) && IndexIsSound()) return true;
+  if (Rebuild()) return true;
+  return asWritten && ReadSections(0);
+}
+
+void TPDFDocument::ClearIndex() {
+  byNumber_.clear();
+  index_.clear();
   records_.clear();
   seen_.clear();
-  TPDFXRefReader reader(fileText_);
-  reader.OnEntry = [this](std::int64_t number, std::int64_t value, char type, std::int64_t extra) {
-    RecordEntry(number, value, type, extra);
-  };
-  reader.OnTrailer = [this](const std::string& text) { KeepTrailer(text); };
+  pendingObjectStreams_.clear();
+  trailer_ = structure_.NewDictionary();
+  trailerKept_ = false;
+}
+
+bool TPDFDocument::ReadSections(std::size_t base) {
+  ClearIndex();
+  const std::string_view text = std::string_view(fileText_).substr(std::min(base, fileText_.size()));
+  const auto shift = static_cast<std::int64_t>(base);
   bool ok = false;
-  try {
-    ok = reader.ReadSectionAt(reader.FindStartXRef());
-  } catch (...) {
-    BuildIndex();
-    throw;
+  // A second try at the number after the word "startxref", when the
+  // number before "%%EOF" leads nowhere.
+  for (int attempt = 0; attempt < 2 && !ok; ++attempt) {
+    TPDFXRefReader reader(text);
+    reader.OnEntry = [this, shift](std::int64_t number, std::int64_t value, char type, std::int64_t extra) {
+      RecordEntry(number, type == 'n' ? value + shift : value, type, extra);
+    };
+    reader.OnTrailer = [this](const std::string& t) { KeepTrailer(t); };
+    std::optional<std::int64_t> start = reader.FindStartXRef();
+    if (attempt == 1) {
+      const std::optional<std::int64_t> word = reader.FindStartXRefWord();
+      if (!word || *word == *start) break;
+      records_.clear();
+      seen_.clear();
+      trailer_ = structure_.NewDictionary();
+      trailerKept_ = false;
+      start = word;
+    }
+    try {
+      ok = reader.ReadSectionAt(*start);
+    } catch (...) {
+      // A looping or overlong chain, or more entries than the file can
+      // hold: the sections cannot be used.
+      ok = false;
+    }
   }
   BuildIndex();
   return ok;
+}
+
+bool TPDFDocument::IndexIsSound() const {
+  auto* root = trailer_ != nullptr ? PDFAs<TPDFIndRef>(trailer_->GetValue("Root")) : nullptr;
+  if (root == nullptr) return false;
+  const auto size = static_cast<std::int64_t>(fileText_.size());
+  for (const auto& e : index_) {
+    if (e->Compressed) continue;
+    if (e->Offset < 0 || e->Offset >= size || e->Extent <= 0) return false;
+    const std::string_view text = std::string_view(fileText_).substr(static_cast<std::size_t>(e->Offset),
+                                                                      static_cast<std::size_t>(std::min(e->Extent, size - e->Offset)));
+    if (!TPDFIndObj::HeaderMatches(text, e->ObjNum, e->GenNum)) return false;
+  }
+  return true;
+}
+
+bool TPDFDocument::Rebuild() {
+  ClearIndex();
+  TPDFObjectScan scan;
+  scan.Feed(fileText_);
+  scan.Finish();
+  const std::vector<TPDFObjectScan::THeader> headers = scan.Newest();
+  const std::size_t limit = std::min(kMaxIndexEntries, kIndexEntriesFree + fileText_.size() / 4);
+  for (const TPDFObjectScan::THeader& h : headers) {
+    if (records_.size() >= limit) break;
+    records_.push_back({h.number, h.generation, h.offset, false, 0, 0});
+    if ((h.kind & TPDFObjectScan::kObjectStream) != 0) pendingObjectStreams_.push_back({h.number, h.generation});
+  }
+  BuildIndex();
+
+  // The trailer: the last trailer or cross-reference stream dictionary in
+  // the file that names a catalog.
+  struct Candidate {
+    std::int64_t offset;
+    const TPDFObjectScan::THeader* stream;
+  };
+  std::vector<Candidate> candidates;
+  for (std::int64_t at : scan.Trailers()) candidates.push_back({at, nullptr});
+  for (const TPDFObjectScan::THeader& h : headers)
+    if ((h.kind & TPDFObjectScan::kXRefStream) != 0) candidates.push_back({h.offset, &h});
+  std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.offset > b.offset; });
+  if (candidates.size() > kMaxTrailerCandidates) candidates.resize(kMaxTrailerCandidates);
+  for (const Candidate& c : candidates) {
+    TPDFStructure scratch;
+    TPDFDictionary* dict = nullptr;
+    if (c.stream == nullptr) {
+      const std::string_view rest = std::string_view(fileText_).substr(static_cast<std::size_t>(c.offset));
+      const std::size_t open = rest.substr(0, TPDFXRefReader::kTrailerWindow).find("<<");
+      if (open != kNpos) dict = PDFAs<TPDFDictionary>(scratch.ParseObject(rest.substr(open, TPDFXRefReader::kTrailerWindow)));
+    } else if (TPDFIndObj* entry = FindIndObj(c.stream->number, c.stream->generation)) {
+      if (auto* stream = PDFAs<TPDFStream>(entry->LoadObject())) dict = stream->Dictionary();
+    }
+    if (dict != nullptr && PDFAs<TPDFIndRef>(dict->GetValue("Root")) != nullptr) {
+      KeepTrailer(dict->AsText());
+      if (trailerKept_) return true;
+    }
+  }
+  // No trailer names one: the last object that is a catalog.
+  for (auto h = headers.rbegin(); h != headers.rend(); ++h) {
+    if ((h->kind & TPDFObjectScan::kCatalog) == 0) continue;
+    TPDFIndObj* entry = FindIndObj(h->number, h->generation);
+    auto* catalog = entry != nullptr ? PDFAs<TPDFDictionary>(entry->LoadObject()) : nullptr;
+    if (catalog == nullptr || catalog->TypeName() != "Catalog") continue;
+    KeepTrailer("<< /Root " + std::to_string(h->number) + " " + std::to_string(h->generation) + " R >>");
+    return trailerKept_;
+  }
+  return false;
+}
+
+void TPDFDocument::IndexObjectStreams() {
+  // The members of the object streams a rebuild found, for numbers that no
+  // object of the file defines itself. Run once the password is known, as
+  // the streams of an encrypted file are decrypted before they are read.
+  std::vector<std::pair<std::int32_t, std::int32_t>> streams;
+  streams.swap(pendingObjectStreams_);
+  std::unordered_set<std::int32_t> known;
+  for (const auto& e : index_) known.insert(e->ObjNum);
+  const std::size_t limit = std::min(kMaxIndexEntries, kIndexEntriesFree + fileText_.size() / 4);
+  for (const auto& [number, generation] : streams) {
+    TPDFIndObj* holder = FindIndObj(number, generation);
+    auto* objStm = holder != nullptr ? PDFAs<TPDFStream>(holder->LoadObject()) : nullptr;
+    if (objStm == nullptr || objStm->Dictionary()->TypeName() != "ObjStm") continue;
+    if (CanDecrypt()) DecryptObject(*holder);
+    const auto* firstNum = PDFAs<TPDFNumeric>(objStm->Dictionary()->GetValue("First"));
+    const auto* countNum = PDFAs<TPDFNumeric>(objStm->Dictionary()->GetValue("N"));
+    if (firstNum == nullptr || countNum == nullptr) continue;
+    const std::int64_t first = firstNum->Int64Value(), count = countNum->Int64Value();
+    if (first <= 0 || count <= 0 || first > static_cast<std::int64_t>(kMaxObjStmHeader)) continue;
+    const std::string data = objStm->DecodedStream();
+    TPDFStructure headerStore;
+    auto* pairs = PDFAs<TPDFArray>(
+        headerStore.ParseObject("[ " + data.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(first, data.size()))) + " ]"));
+    if (pairs == nullptr || pairs->Count() < 2 * count) continue;
+    for (std::int32_t k = 0; k < count && index_.size() < limit; ++k) {
+      const auto* member = PDFAs<TPDFNumeric>(pairs->Items(2 * k));
+      if (member == nullptr || member->Int64Value() <= 0 || member->Int64Value() > std::numeric_limits<std::int32_t>::max()) continue;
+      const auto objNum = static_cast<std::int32_t>(member->Int64Value());
+      if (!known.insert(objNum).second) continue;
+      auto entry = std::make_unique<TPDFIndObj>(*this);
+      entry->ObjNum = objNum;
+      entry->GenNum = 0;
+      entry->Compressed = true;
+      entry->StreamObjNum = number;
+      entry->StreamIndex = k;
+      byNumber_.emplace(NumberKey(objNum, 0), entry.get());
+      index_.push_back(std::move(entry));
+    }
+  }
 }
 
 void TPDFDocument::RecordEntry(std::int64_t number, std::int64_t value, char type, std::int64_t extra) {

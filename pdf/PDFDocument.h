@@ -2,8 +2,11 @@
 // trailer, an index of its indirect objects (parsed on first use, including
 // members of object streams) and its standard-security state.
 //
-// There is no repair mode: a file whose cross-reference data cannot be read
-// is rejected. A document is used by one thread at a time.
+// A file whose cross-reference data is missing, cannot be read, gives no
+// catalog or lists offsets where its objects are not is read through an
+// index rebuilt by one scan of the file for object headers and trailers;
+// nothing tells a rebuilt document from another. A document is used by one
+// thread at a time.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +48,9 @@ class TPDFDocument {
   // as null): real headers hold some thousand number pairs, and a decoded
   // header of hundreds of megabytes would become millions of objects.
   static constexpr std::size_t kMaxObjStmHeader = 2u * 1024u * 1024u;
+  // A rebuild parses at most this many of the last trailers and
+  // cross-reference stream dictionaries of the file looking for a catalog.
+  static constexpr std::size_t kMaxTrailerCandidates = 16;
 
   TPDFDocument();
   ~TPDFDocument();
@@ -105,6 +111,17 @@ class TPDFDocument {
 
   bool CheckHeader();
   bool ReadCrossReference();
+  void ClearIndex();
+  // Reads the sections from startxref with offsets counted from `base`;
+  // the index is built from what was read. False when a section failed.
+  bool ReadSections(std::size_t base);
+  // True when the trailer names a catalog and every object of the index
+  // starts where its entry says.
+  bool IndexIsSound() const;
+  // Builds the index and the trailer from a scan of the whole file; false
+  // when no catalog was found.
+  bool Rebuild();
+  void IndexObjectStreams();
   void BuildIndex();
   void RecordEntry(std::int64_t number, std::int64_t value, char type, std::int64_t extra);
   void KeepTrailer(const std::string& text);
@@ -122,6 +139,10 @@ class TPDFDocument {
 
   std::string fileText_;
   std::string version_;
+  std::size_t headerOffset_ = 0;  // where "%PDF-" starts
+  // Object streams (number, generation) found by a rebuild whose members
+  // are not yet in the index.
+  std::vector<std::pair<std::int32_t, std::int32_t>> pendingObjectStreams_;
   TPDFStructure structure_;
   TPDFDictionary* trailer_ = nullptr;
   bool trailerKept_ = false;

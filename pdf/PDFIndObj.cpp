@@ -47,7 +47,35 @@ std::int64_t DirectInt(TPDFObject* obj, std::int64_t def) {
   return n != nullptr ? n->Int64Value() : def;
 }
 
+// Consumes "objNum genNum obj" and the white space after it (bytes that are
+// not digits may come first); false when the numbers or the keyword differ.
+bool TakeHeader(std::string_view& text, std::int32_t objNum, std::int32_t genNum) {
+  const std::int32_t num = TakeNumber(text);
+  const std::int32_t gen = TakeNumber(text);
+  if (num != objNum || gen != genNum) return false;
+  SkipWhite(text);
+  // The keyword runs to white space or a delimiter ("obj<<", "obj[" and
+  // "obj% comment" all give obj); one that reaches the end of the text is
+  // none.
+  std::string_view keyword;
+  {
+    std::size_t i = 0;
+    while (i < text.size() && !IsPDFWhiteSpace(static_cast<unsigned char>(text[i])) &&
+           !IsPDFDelimiter(static_cast<unsigned char>(text[i])))
+      ++i;
+    if (i < text.size()) keyword = text.substr(0, i);
+  }
+  if (keyword != "obj") return false;
+  text.remove_prefix(keyword.size());
+  SkipWhite(text);
+  return true;
+}
+
 }  // namespace
+
+bool TPDFIndObj::HeaderMatches(std::string_view text, std::int32_t objNum, std::int32_t genNum) {
+  return TakeHeader(text, objNum, genNum);
+}
 
 TPDFObject* TPDFIndObj::LoadObject() {
   if (Parsed) return Body;
@@ -111,32 +139,11 @@ TPDFObject* TPDFIndObj::LoadObject() {
     text = built;
   }
 
-  const std::int32_t num = TakeNumber(text);
-  const std::int32_t gen = TakeNumber(text);
-  if (num != ObjNum || gen != GenNum) {
+  if (!TakeHeader(text, ObjNum, GenNum)) {
     Body = store.NewNull();
     Body->MarkIndirect(ObjNum, GenNum);
     return Body;
   }
-  SkipWhite(text);
-  // The keyword runs to white space or a delimiter ("obj<<", "obj[" and
-  // "obj% comment" all give obj); one that reaches the end of the text is
-  // none.
-  std::string_view keyword;
-  {
-    std::size_t i = 0;
-    while (i < text.size() && !IsPDFWhiteSpace(static_cast<unsigned char>(text[i])) &&
-           !IsPDFDelimiter(static_cast<unsigned char>(text[i])))
-      ++i;
-    if (i < text.size()) keyword = text.substr(0, i);
-  }
-  if (keyword != "obj") {
-    Body = store.NewNull();
-    Body->MarkIndirect(ObjNum, GenNum);
-    return Body;
-  }
-  text.remove_prefix(keyword.size());
-  SkipWhite(text);
 
   TPDFObject* body = store.ParseObject(text);
   if (body == nullptr) body = store.NewNull();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace tessaly::pdf {
 
@@ -30,6 +31,10 @@ class TPDFIndObj {
   // /Length or an object stream) or when loads nest deeper than the
   // document allows.
   TPDFObject* LoadObject();
+  // True when `text` (an object's text from its offset) starts, after any
+  // bytes that are not digits, with the numbers objNum and genNum and the
+  // keyword "obj": what LoadObject needs to read a body.
+  static bool HeaderMatches(std::string_view text, std::int32_t objNum, std::int32_t genNum);
 
  private:
   TPDFDocument* document_;

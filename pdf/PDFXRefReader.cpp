@@ -76,6 +76,21 @@ std::int64_t TPDFXRefReader::FindStartXRef() const {
   return value;
 }
 
+std::optional<std::int64_t> TPDFXRefReader::FindStartXRefWord() const {
+  const auto size = static_cast<std::int64_t>(fileText_.size());
+  const std::int64_t from = std::max<std::int64_t>(0, size - kStartXRefSearch);
+  const std::string_view tail = ReadBytes(from, kStartXRefSearch);
+  const std::size_t word = tail.rfind("startxref");
+  if (word == kNpos) return std::nullopt;
+  std::size_t p = word + 9;
+  while (p < tail.size() && IsPDFWhiteSpace(static_cast<unsigned char>(tail[p]))) ++p;
+  std::size_t end = p;
+  while (end < tail.size() && IsDigit(tail[end]) && end - p < 12) ++end;
+  std::int64_t value = 0;
+  if (!DigitsValue(tail.substr(p, end - p), value) || value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  return value;
+}
+
 bool TPDFXRefReader::ReadSectionAt(std::int64_t offset) {
   if (nesting_ >= kMaxXRefStmNesting) throw TPDFXRefChainError("Cross-reference streams nested too deeply");
   struct NestingGuard {
@@ -172,8 +187,11 @@ TPDFXRefReader::TSectionLinks TPDFXRefReader::ReadTable(std::int64_t offset) {
   const std::string_view rest = ReadBytes(t, kTrailerWindow);
   const std::size_t word = rest.find("trailer");
   if (word == kNpos) return {};
-  const std::size_t bodyStart = word + 8;
-  const std::string_view body = bodyStart <= rest.size() ? rest.substr(bodyStart) : std::string_view();
+  // "trailer<<" is written without white space by some producers: only
+  // white space after the word is dropped.
+  std::size_t bodyStart = word + 7;
+  while (bodyStart < rest.size() && IsPDFWhiteSpace(static_cast<unsigned char>(rest[bodyStart]))) ++bodyStart;
+  const std::string_view body = rest.substr(bodyStart);
   if (body.find("<<") == kNpos || body.find(">>") == kNpos) return {};
   TPDFStructure scratch;
   auto* trailer = PDFAs<TPDFDictionary>(scratch.ParseObject(body));

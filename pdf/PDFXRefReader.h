@@ -37,6 +37,10 @@ class TPDFXRefReader {
   // startxref number.
   static constexpr std::int64_t kTailWindow = 1024;
   static constexpr std::int64_t kStartXRefWindow = 5000;
+  // The tail searched for the word "startxref" when the number before
+  // "%%EOF" leads nowhere (a missing "%%EOF", or more than 1024 bytes after
+  // it).
+  static constexpr std::int64_t kStartXRefSearch = 64 * 1024;
 
   // One cross-reference entry: object number, value (offset, or object-stream
   // number for "c"), type letter ('n' in use, 'f' free, 'c' compressed, ' '
@@ -54,6 +58,9 @@ class TPDFXRefReader {
   // file's last 1024 bytes gives; 0 when there is no "%%EOF", no number or
   // one beyond 32 bits.
   std::int64_t FindStartXRef() const;
+  // The number right after the last word "startxref" of the file's last
+  // 64 KiB (white space between), or nothing.
+  std::optional<std::int64_t> FindStartXRefWord() const;
 
   // Where a section leads: whether it was read, and the /XRefStm and /Prev
   // offsets it names.

@@ -4,6 +4,7 @@
 #include "pdf/SmartPDFReader.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 #include "pdf/SmartPDFCrypt.h"
@@ -28,6 +29,16 @@ constexpr std::int64_t kXRefDictBytes = 1024;
 // Table entries are read this many at a time, so a huge declared count does
 // not allocate its whole size at once.
 constexpr std::int64_t kEntriesPerRead = 4096;
+// The tail searched for the word "startxref" when the number before
+// "%%EOF" leads nowhere.
+constexpr std::int64_t kStartXRefSearchBytes = 64 * 1024;
+// Bytes read at an object's offset to see whether its header is there.
+constexpr std::int64_t kHeaderProbeBytes = 64;
+// A rebuild reads the file in pieces of this size.
+constexpr std::int64_t kScanChunkBytes = 1 << 20;
+// A rebuild parses at most this many of the last trailers and
+// cross-reference stream dictionaries of the file looking for a catalog.
+constexpr std::size_t kMaxTrailerCandidates = 16;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -153,6 +164,7 @@ bool TSmartPDFReader::ReadHeader() {
   std::string candidate;
   bool found = false;
   if (std::size_t p = head.find("%PDF-"); p != std::string::npos) {
+    headerOffset_ = static_cast<std::int64_t>(p);
     std::string run = VersionRun(head, p + 5);
     if (IsVersionNumber(run)) {
       candidate = std::move(run);
@@ -174,28 +186,206 @@ bool TSmartPDFReader::ReadHeader() {
 }
 
 bool TSmartPDFReader::FindLastXRef() {
-  const std::int64_t size = source_.Size();
+  // The sections as written; then, for a file with other bytes before its
+  // header (a mail or web header, a byte-order mark), with offsets counted
+  // from the header; then an index rebuilt by scanning the file. A rebuild
+  // that finds no catalog leaves the sections as written, when they could
+  // be read at all.
+  const bool asWritten = ReadSections();
+  if (asWritten && RootIsWhereListed()) return true;
+  if (headerOffset_ > 0) {
+    ResetXRef();
+    base_ = headerOffset_;
+    if (ReadSections() && RootIsWhereListed()) return true;
+    base_ = 0;
+  }
+  ResetXRef();
+  if (Rebuild()) return true;
+  ResetXRef();
+  return asWritten && ReadSections();
+}
+
+void TSmartPDFReader::ResetXRef() {
+  entries_.clear();
+  tableSize_ = 0;
+  offsets_ = TSortedNumberList();
+  trailers_.clear();
+  xrefStm_ = -1;
+  section_ = 0;
+  replaceFreeOf_ = -1;
+  startXRef_ = 0;
+  pendingObjectStreams_.clear();
+}
+
+std::int64_t TSmartPDFReader::StartXRefBeforeEof() {
+  const std::int64_t size = FileSize();
   // The last 2048 bytes, or all but the first byte of a smaller file.
-  const std::string tail =
-      size > kTailBytes ? source_.Read(size - kTailBytes, kTailBytes) : source_.Read(1, size - 1);
+  const std::string tail = size > kTailBytes ? ReadAt(size - kTailBytes, kTailBytes) : ReadAt(1, size - 1);
   const std::size_t low = tail.size() > kEofSearchBytes ? tail.size() - kEofSearchBytes : 0;
   const std::size_t eof = tail.rfind("%%EOF");
-  if (eof == std::string::npos || eof < low) return false;
+  if (eof == std::string::npos || eof < low) return -1;
 
   std::size_t i = eof;
   while (i > low && !IsDigit(tail[i - 1])) --i;
-  if (i == low) return false;
+  if (i == low) return -1;
   const std::size_t digitsEnd = i;
   while (i > 0 && IsDigit(tail[i - 1])) --i;
   const std::size_t digitsBegin = i;
-  startXRef_ = ToInt64(std::string_view(tail).substr(digitsBegin, digitsEnd - digitsBegin), 0);
+  const std::int64_t value = ToInt64(std::string_view(tail).substr(digitsBegin, digitsEnd - digitsBegin), 0);
+  if (digitsBegin == 0 || tail.rfind("startxref", digitsBegin - 1) == std::string::npos) return -1;
+  return value > 0 ? value : -1;
+}
 
-  if (digitsBegin == 0 || tail.rfind("startxref", digitsBegin - 1) == std::string::npos) return false;
-  if (startXRef_ <= 0) return false;
+std::int64_t TSmartPDFReader::StartXRefAfterWord() {
+  const std::int64_t size = FileSize();
+  const std::int64_t from = std::max<std::int64_t>(size - kStartXRefSearchBytes, 0);
+  const std::string tail = ReadAt(from, size - from);
+  const std::size_t word = tail.rfind("startxref");
+  if (word == std::string::npos) return -1;
+  std::size_t p = word + 9;
+  while (p < tail.size() && IsWhite(tail[p])) ++p;
+  std::size_t end = p;
+  while (end < tail.size() && IsDigit(tail[end]) && end - p < 12) ++end;
+  const std::int64_t value = ToInt64(std::string_view(tail).substr(p, end - p), 0);
+  return value > 0 ? value : -1;
+}
 
-  const bool ok = ReadXRefChain(startXRef_);
+bool TSmartPDFReader::ReadSections() {
+  const std::int64_t start = StartXRefBeforeEof();
+  startXRef_ = std::max<std::int64_t>(start, 0);
+  bool ok = start > 0 && ReadXRefChain(start);
+  // A missing "%%EOF", or more than 1024 bytes after it: the number after
+  // the word "startxref".
+  if (!ok) {
+    const std::int64_t word = StartXRefAfterWord();
+    if (word > 0 && word != start) {
+      ResetXRef();
+      startXRef_ = word;
+      ok = ReadXRefChain(word);
+    }
+  }
   offsets_.Sort();
   return ok && !trailers_.empty();
+}
+
+bool TSmartPDFReader::RootIsWhereListed() {
+  const TPDFIndRef* root = TrailerReference("Root");
+  if (root == nullptr) return false;
+  std::int64_t n = root->ObjNum();
+  const TEntry* e = Entry(n);
+  // A catalog inside an object stream: the stream must be where listed.
+  if (e != nullptr && e->type == 'c') {
+    n = e->first;
+    e = Entry(n);
+  }
+  if (e == nullptr || e->type != 'n') return false;
+  const std::string bytes = ReadAt(e->first, kHeaderProbeBytes);
+  return HeaderNames(bytes, bytes.find("obj"), n);
+}
+
+bool TSmartPDFReader::HeaderNames(std::string_view bytes, std::size_t keyword, std::int64_t n) {
+  // "n g " right before the keyword, whatever comes before that.
+  if (keyword == std::string_view::npos) return false;
+  std::size_t i = keyword;
+  auto blanks = [&]() {
+    const std::size_t end = i;
+    while (i > 0 && IsWhite(bytes[i - 1])) --i;
+    return i < end;
+  };
+  auto digits = [&]() {
+    const std::size_t end = i;
+    while (i > 0 && IsDigit(bytes[i - 1])) --i;
+    return bytes.substr(i, end - i);
+  };
+  if (!blanks() || digits().empty() || !blanks()) return false;
+  const std::string_view number = digits();
+  return !number.empty() && ToInt64(number, -1) == n;
+}
+
+void TSmartPDFReader::ScanFile(TPDFObjectScan& scan) {
+  const std::int64_t size = source_.Size();
+  for (std::int64_t at = 0; at < size && !scan.Full(); at += kScanChunkBytes)
+    scan.Feed(source_.Read(at, kScanChunkBytes));
+  scan.Finish();
+}
+
+bool TSmartPDFReader::RebuildEntries(const std::vector<TPDFObjectScan::THeader>& headers,
+                                     const std::vector<std::int64_t>& trailerOffsets) {
+  if (headers.empty()) return false;
+  rebuilt_ = true;
+  base_ = 0;
+  entries_.clear();
+  tableSize_ = 0;
+  offsets_ = TSortedNumberList();
+  pendingObjectStreams_.clear();
+  for (const TPDFObjectScan::THeader& h : headers) {
+    offsets_.Add(h.offset);
+    if (h.number <= 0) continue;
+    entries_[h.number] = TEntry{h.offset, h.generation, 'n', 0};
+    tableSize_ = std::max<std::int64_t>(tableSize_, std::int64_t{h.number} + 1);
+    if ((h.kind & TPDFObjectScan::kObjectStream) != 0) pendingObjectStreams_.push_back(h.number);
+  }
+  // An object's text ends where a trailer begins.
+  for (std::int64_t t : trailerOffsets) offsets_.Add(t);
+  offsets_.Sort();
+  return true;
+}
+
+bool TSmartPDFReader::Rebuild() {
+  TPDFObjectScan scan;
+  ScanFile(scan);
+  const std::vector<TPDFObjectScan::THeader> headers = scan.Newest();
+  if (!RebuildEntries(headers, scan.Trailers())) return false;
+
+  // The trailer: the last trailer or cross-reference stream dictionary in
+  // the file that names a catalog.
+  std::vector<std::pair<std::int64_t, std::int64_t>> candidates;  // offset, stream number or -1
+  for (std::int64_t at : scan.Trailers()) candidates.emplace_back(at, -1);
+  for (const TPDFObjectScan::THeader& h : headers)
+    if ((h.kind & TPDFObjectScan::kXRefStream) != 0) candidates.emplace_back(h.offset, h.number);
+  std::sort(candidates.begin(), candidates.end(), std::greater<>());
+  if (candidates.size() > kMaxTrailerCandidates) candidates.resize(kMaxTrailerCandidates);
+  for (const auto& [at, stream] : candidates) {
+    TPDFDictionary* dict = nullptr;
+    if (stream < 0) {
+      dict = ReadTrailer(at);
+    } else if (auto* s = PDFAs<TPDFStream>(FetchObject(stream))) {
+      dict = s->Dictionary();
+    }
+    if (dict != nullptr && PDFAs<TPDFIndRef>(dict->GetValue("Root")) != nullptr) {
+      trailers_.assign(1, dict);
+      return true;
+    }
+  }
+  // No trailer names one: the last object that is a catalog.
+  for (auto h = headers.rbegin(); h != headers.rend(); ++h) {
+    if ((h->kind & TPDFObjectScan::kCatalog) == 0) continue;
+    auto* catalog = PDFAs<TPDFDictionary>(FetchObject(h->number));
+    if (catalog == nullptr || catalog->TypeName() != "Catalog") continue;
+    TPDFDictionary* trailer = store_.NewDictionary();
+    trailer->SetValue("Root", store_.NewIndRef(h->number, h->generation));
+    trailers_.assign(1, trailer);
+    return true;
+  }
+  return false;
+}
+
+void TSmartPDFReader::IndexObjectStreams() {
+  // The members of the object streams a rebuild found, for numbers that no
+  // object of the file defines itself.
+  std::vector<std::int64_t> streams;
+  streams.swap(pendingObjectStreams_);
+  for (std::int64_t s : streams) {
+    const TObjectStream* os = LoadObjectStream(s);
+    if (os == nullptr) continue;
+    const auto pairs = os->pairs;
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+      const std::int64_t n = pairs[k].first;
+      if (n <= 0 || n > std::numeric_limits<std::int32_t>::max() || entries_.count(n) != 0) continue;
+      entries_[n] = TEntry{s, static_cast<std::int64_t>(k), 'c', 0};
+      tableSize_ = std::max(tableSize_, n + 1);
+    }
+  }
 }
 
 bool TSmartPDFReader::ReadXRefChain(std::int64_t a) {
@@ -228,7 +418,7 @@ bool TSmartPDFReader::ReadXRefChain(std::int64_t a) {
 bool TSmartPDFReader::ReadXRefSection(std::int64_t a, std::int64_t& prev) {
   offsets_.Add(a);
   const std::int64_t windowStart = std::max<std::int64_t>(a - kProbeBefore, 0);
-  const std::string window = source_.Read(windowStart, a - kProbeBefore + kProbeBytes - windowStart);
+  const std::string window = ReadAt(windowStart, a - kProbeBefore + kProbeBytes - windowStart);
   std::size_t x = window.find("xref");
   // "startxref" of an older section's tail may sit in the window before
   // the keyword; its "xref" does not count.
@@ -256,7 +446,7 @@ std::int64_t TSmartPDFReader::SkipComments(std::int64_t p) {
   std::int64_t after = p;
   bool inComment = false;
   for (std::int64_t at = p;;) {
-    const std::string piece = source_.Read(at, kPiece);
+    const std::string piece = ReadAt(at, kPiece);
     if (piece.empty()) return after;
     for (char c : piece) {
       if (inComment) {
@@ -278,7 +468,7 @@ std::int64_t TSmartPDFReader::SkipComments(std::int64_t p) {
 bool TSmartPDFReader::ReadXRefTable(std::int64_t p, std::int64_t& prev) {
   while (true) {
     p = SkipComments(p);
-    const std::string header = source_.Read(p, kSubsectionHeaderBytes);
+    const std::string header = ReadAt(p, kSubsectionHeaderBytes);
     if (header.find("trailer") != std::string::npos) break;
     std::size_t i = 0;
     while (i < header.size() && !IsDigit(header[i])) ++i;
@@ -296,7 +486,7 @@ bool TSmartPDFReader::ReadXRefTable(std::int64_t p, std::int64_t& prev) {
     tableSize_ = std::max(tableSize_, first + count);
     for (std::int64_t k = 0; k < count; k += kEntriesPerRead) {
       const std::int64_t n = std::min(kEntriesPerRead, count - k);
-      const std::string chunk = source_.Read(p + k * kTableEntryBytes, n * kTableEntryBytes);
+      const std::string chunk = ReadAt(p + k * kTableEntryBytes, n * kTableEntryBytes);
       // An entry cut off by the end of the file is not read.
       const std::int64_t whole = static_cast<std::int64_t>(chunk.size()) / kTableEntryBytes;
       for (std::int64_t j = 0; j < whole; ++j) {
@@ -322,7 +512,7 @@ bool TSmartPDFReader::ReadXRefTable(std::int64_t p, std::int64_t& prev) {
 }
 
 bool TSmartPDFReader::ReadXRefStream(std::int64_t dictOffset, std::int64_t& prev) {
-  const std::string window = source_.Read(dictOffset, kXRefDictBytes);
+  const std::string window = ReadAt(dictOffset, kXRefDictBytes);
   auto* dict = PDFAs<TPDFDictionary>(store_.ParseObject(window));
   if (dict == nullptr || dict->TypeName() != "XRef") return false;
   const TPDFNumeric* size = AsNumber(dict->GetValue("Size"));
@@ -362,7 +552,7 @@ bool TSmartPDFReader::ReadXRefStream(std::int64_t dictOffset, std::int64_t& prev
     // The stream gets the dictionary's filter entries (the same objects)
     // rather than the dictionary itself, so its data can be let go once
     // decoded without touching the trailer list.
-    TPDFStream* stream = store_.NewStream(source_.Read(dictOffset + static_cast<std::int64_t>(dataStart), length));
+    TPDFStream* stream = store_.NewStream(ReadAt(dictOffset + static_cast<std::int64_t>(dataStart), length));
     for (const char* key : {"Filter", "DecodeParms", "DP"})
       if (TPDFObject* v = dict->GetValue(key)) stream->Dictionary()->SetValue(key, v);
     const std::string data = stream->DecodedStream();
@@ -400,7 +590,7 @@ bool TSmartPDFReader::ReadXRefStream(std::int64_t dictOffset, std::int64_t& prev
 }
 
 TPDFDictionary* TSmartPDFReader::ReadTrailer(std::int64_t p) {
-  std::string text = source_.Read(p, kTrailerBytes);
+  std::string text = ReadAt(p, kTrailerBytes);
   const std::size_t open = text.find("<<");
   const std::size_t close = text.rfind(">>");
   if (open == std::string::npos || close == std::string::npos || close < open) return nullptr;
@@ -419,17 +609,33 @@ void TSmartPDFReader::StoreEntry(std::int64_t n, char type, std::int64_t first,
 }
 
 std::string TSmartPDFReader::GetObjectText(std::int64_t n) {
-  if (n < 1 || n >= tableSize_) return {};
+  if (n < 1) return {};
+  // An object a rebuilt index does not know may sit in an object stream
+  // (those of an encrypted file are read once they can be decrypted).
+  if (Entry(n) == nullptr && !pendingObjectStreams_.empty() && (!Encrypted() || crypt_ != nullptr))
+    IndexObjectStreams();
+  if (n >= tableSize_) return {};
   const TEntry* e = Entry(n);
   if (e == nullptr) return {};
   if (e->type == 'c') return GetObjectFromStream(e->first, n, e->second);
   if (e->type != 'n') return {};
   const std::int64_t o = e->first;
   const std::int64_t next = offsets_.NextAbove(o);
-  std::int64_t count = next > o ? next - o : source_.Size() - o;
+  std::int64_t count = next > o ? next - o : FileSize() - o;
   count = std::min(count, kMaxObjectText);
-  const std::string bytes = source_.Read(o, count);
+  const std::string bytes = ReadAt(o, count);
   const std::size_t k = bytes.find("obj");
+  // An object that is not where its entry says: the cross-reference data
+  // is wrong, and the index is rebuilt once by scanning the file.
+  if (!rebuilt_ && !HeaderNames(bytes, k, n)) {
+    TPDFObjectScan scan;
+    ScanFile(scan);
+    const std::vector<TPDFObjectScan::THeader> headers = scan.Newest();
+    const bool found = std::any_of(headers.begin(), headers.end(),
+                                   [n](const TPDFObjectScan::THeader& h) { return h.number == n; });
+    rebuilt_ = true;
+    if (found && RebuildEntries(headers, scan.Trailers())) return GetObjectText(n);
+  }
   if (k == std::string::npos) return {};
   return bytes.substr(k + 3);
 }
@@ -484,33 +690,37 @@ bool TSmartPDFReader::FindStreamData(const std::string& text, TPDFDictionary* di
   return true;
 }
 
-std::string TSmartPDFReader::GetObjectFromStream(std::int64_t s, std::int64_t n, std::int64_t i) {
+const TSmartPDFReader::TObjectStream* TSmartPDFReader::LoadObjectStream(std::int64_t s) {
   auto it = objectStreams_.find(s);
-  if (it == objectStreams_.end()) {
-    auto* stream = PDFAs<TPDFStream>(FetchObjectAt(s, store_));
-    if (stream == nullptr) return {};
-    // Object streams of encrypted files are decrypted as a whole with the
-    // key of their own number and generation 0.
-    if (crypt_ != nullptr && crypt_->CanDecrypt())
-      crypt_->DecryptObject(stream, static_cast<std::int32_t>(s), 0);
-    stream->SetStream(stream->DecodedStream());
-    stream->Dictionary()->RemoveKey("Filter");
-    // Decoded object streams stay for the life of the link, up to a budget:
-    // past it the oldest ones give their data back (and are decoded again
-    // when asked for), so crafted files of many large streams stay bounded.
-    cachedBytes_ += stream->Stream().size();
-    while (cachedBytes_ > kMaxCachedObjectStreamBytes && !cacheOrder_.empty()) {
-      auto old = objectStreams_.find(cacheOrder_.front());
-      cacheOrder_.pop_front();
-      cachedBytes_ -= old->second.stream->Stream().size();
-      old->second.stream->SetStream({});
-      objectStreams_.erase(old);
-    }
-    it = objectStreams_.emplace(s, ReadObjectStreamHeader(stream)).first;
-    cacheOrder_.push_back(s);
+  if (it != objectStreams_.end()) return &it->second;
+  auto* stream = PDFAs<TPDFStream>(FetchObjectAt(s, store_));
+  if (stream == nullptr) return nullptr;
+  // Object streams of encrypted files are decrypted as a whole with the
+  // key of their own number and generation 0.
+  if (crypt_ != nullptr && crypt_->CanDecrypt())
+    crypt_->DecryptObject(stream, static_cast<std::int32_t>(s), 0);
+  stream->SetStream(stream->DecodedStream());
+  stream->Dictionary()->RemoveKey("Filter");
+  // Decoded object streams stay for the life of the link, up to a budget:
+  // past it the oldest ones give their data back (and are decoded again
+  // when asked for), so crafted files of many large streams stay bounded.
+  cachedBytes_ += stream->Stream().size();
+  while (cachedBytes_ > kMaxCachedObjectStreamBytes && !cacheOrder_.empty()) {
+    auto old = objectStreams_.find(cacheOrder_.front());
+    cacheOrder_.pop_front();
+    cachedBytes_ -= old->second.stream->Stream().size();
+    old->second.stream->SetStream({});
+    objectStreams_.erase(old);
   }
+  it = objectStreams_.emplace(s, ReadObjectStreamHeader(stream)).first;
+  cacheOrder_.push_back(s);
+  return &it->second;
+}
 
-  const TObjectStream& os = it->second;
+std::string TSmartPDFReader::GetObjectFromStream(std::int64_t s, std::int64_t n, std::int64_t i) {
+  const TObjectStream* found = LoadObjectStream(s);
+  if (found == nullptr) return {};
+  const TObjectStream& os = *found;
   if (i < 0 || static_cast<std::size_t>(i) >= os.pairs.size()) return {};
   if (os.pairs[static_cast<std::size_t>(i)].first != n) return {};
   const std::string& data = os.stream->Stream();

@@ -7,12 +7,19 @@
 // every object is fetched later on demand, by seeking to its offset and
 // reading up to the next known offset (at most 5 MB).
 //
+// Damaged files: offsets that do not fit as written are tried as counted
+// from the "%PDF-" header (a file with a mail or web header before it); a
+// file whose cross-reference data cannot be read, names no catalog or lists
+// the catalog (or, later, any object) where it is not gets an index rebuilt
+// by one scan of the file in bounded sequential reads.
+//
 // The reader keeps the objects it parses for itself (trailers, stream
 // dictionaries, object streams) in its own store until it is destroyed.
 // Parsing never throws for malformed input; a store that reaches its object
 // limit throws TPDFObjectLimitError, which reaches the caller.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -21,6 +28,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "pdf/PDFObjectScan.h"
 #include "pdf/PDFStructure.h"
 #include "pdf/SmartPDFSource.h"
 #include "pdf/SortedNumberList.h"
@@ -114,6 +122,32 @@ class TSmartPDFReader {
  private:
   bool ReadHeader();
   bool FindLastXRef();
+  void ResetXRef();
+  // Reads the sections from the startxref number; false when a section
+  // failed or no trailer was found.
+  bool ReadSections();
+  // The number before the last "%%EOF" of the tail, or -1.
+  std::int64_t StartXRefBeforeEof();
+  // The number after the last word "startxref" of the last 64 KiB, or -1.
+  std::int64_t StartXRefAfterWord();
+  // True when the trailer names a catalog whose object (or object stream)
+  // starts where its entry says.
+  bool RootIsWhereListed();
+  // True when the bytes before `keyword` (the first "obj" of an object's
+  // text) end with "n g ".
+  static bool HeaderNames(std::string_view bytes, std::size_t keyword, std::int64_t n);
+  void ScanFile(TPDFObjectScan& scan);
+  // The entry table and offset list from a scan (the trailers stay).
+  bool RebuildEntries(const std::vector<TPDFObjectScan::THeader>& headers, const std::vector<std::int64_t>& trailerOffsets);
+  // Entries and trailer from a scan; false when no catalog was found.
+  bool Rebuild();
+  void IndexObjectStreams();
+  // The bytes at `offset` counted from the base (the header's position when
+  // offsets are counted from it).
+  std::string ReadAt(std::int64_t offset, std::int64_t count) {
+    return source_.Read(std::max<std::int64_t>(offset, 0) + base_, count);
+  }
+  std::int64_t FileSize() const { return source_.Size() - base_; }
   // Reads the section at `a` and those of its /Prev chain, with the
   // /XRefStm stream of each table. A chain that comes back to an offset
   // already read ends there.
@@ -131,6 +165,8 @@ class TSmartPDFReader {
   TPDFObject* FetchObjectAt(std::int64_t n, TPDFStructure& store);
   struct TObjectStream;
   TObjectStream ReadObjectStreamHeader(TPDFStream* stream);
+  // Object stream s, decoded and cached; nullptr when it is none.
+  const TObjectStream* LoadObjectStream(std::int64_t s);
 
   TSmartPDFSource& source_;
   TPDFStructure store_;
@@ -161,6 +197,13 @@ class TSmartPDFReader {
   // entries a hybrid file's stream may replace (-1: none).
   int section_ = 0;
   int replaceFreeOf_ = -1;
+  // Where "%PDF-" starts, and the position offsets are counted from.
+  std::int64_t headerOffset_ = 0;
+  std::int64_t base_ = 0;
+  // True once the index was rebuilt by a scan (at most once per reader).
+  bool rebuilt_ = false;
+  // Object streams a rebuild found whose members are not yet indexed.
+  std::vector<std::int64_t> pendingObjectStreams_;
 };
 
 }  // namespace tessaly::pdf
