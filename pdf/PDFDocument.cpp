@@ -63,6 +63,7 @@ void TPDFDocument::Reset() {
   fileText_.shrink_to_fit();
   version_.clear();
   headerOffset_ = 0;
+  rebuilt_ = false;
   pendingObjectStreams_.clear();
   loadDepth_ = 0;
   encryptPresent_ = false;
@@ -135,7 +136,10 @@ bool TPDFDocument::ReadCrossReference() {
   const bool asWritten = ReadSections(0);
   if (asWritten && IndexIsSound()) return true;
   if (headerOffset_ > 0 && ReadSections(headerOffset_) && IndexIsSound()) return true;
-  if (Rebuild()) return true;
+  if (Rebuild()) {
+    rebuilt_ = true;
+    return true;
+  }
   return asWritten && ReadSections(0);
 }
 
@@ -188,14 +192,16 @@ bool TPDFDocument::IndexIsSound() const {
   auto* root = trailer_ != nullptr ? PDFAs<TPDFIndRef>(trailer_->GetValue("Root")) : nullptr;
   if (root == nullptr) return false;
   const auto size = static_cast<std::int64_t>(fileText_.size());
+  bool rootListed = false;
   for (const auto& e : index_) {
+    if (e->ObjNum == root->ObjNum()) rootListed = true;
     if (e->Compressed) continue;
     if (e->Offset < 0 || e->Offset >= size || e->Extent <= 0) return false;
     const std::string_view text = std::string_view(fileText_).substr(static_cast<std::size_t>(e->Offset),
                                                                       static_cast<std::size_t>(std::min(e->Extent, size - e->Offset)));
     if (!TPDFIndObj::HeaderMatches(text, e->ObjNum, e->GenNum)) return false;
   }
-  return true;
+  return rootListed;
 }
 
 bool TPDFDocument::Rebuild() {
@@ -224,6 +230,7 @@ bool TPDFDocument::Rebuild() {
     if ((h.kind & TPDFObjectScan::kXRefStream) != 0) candidates.push_back({h.offset, &h});
   std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.offset > b.offset; });
   if (candidates.size() > kMaxTrailerCandidates) candidates.resize(kMaxTrailerCandidates);
+  std::string newest;  // the newest dictionary met, which names no catalog
   for (const Candidate& c : candidates) {
     TPDFStructure scratch;
     TPDFDictionary* dict = nullptr;
@@ -234,19 +241,32 @@ bool TPDFDocument::Rebuild() {
     } else if (TPDFIndObj* entry = FindIndObj(c.stream->number, c.stream->generation)) {
       if (auto* stream = PDFAs<TPDFStream>(entry->LoadObject())) dict = stream->Dictionary();
     }
-    if (dict != nullptr && PDFAs<TPDFIndRef>(dict->GetValue("Root")) != nullptr) {
+    if (dict == nullptr) continue;
+    if (PDFAs<TPDFIndRef>(dict->GetValue("Root")) != nullptr) {
       KeepTrailer(dict->AsText());
       if (trailerKept_) return true;
     }
+    if (newest.empty()) newest = dict->AsText();
   }
-  // No trailer names one: the last object that is a catalog.
+  // No trailer names one: the last object that is a catalog, with the
+  // newest trailer's other keys (/Info, /Encrypt, /ID); without an /Info
+  // there, the last information dictionary.
   for (auto h = headers.rbegin(); h != headers.rend(); ++h) {
     if ((h->kind & TPDFObjectScan::kCatalog) == 0) continue;
     TPDFIndObj* entry = FindIndObj(h->number, h->generation);
     auto* catalog = entry != nullptr ? PDFAs<TPDFDictionary>(entry->LoadObject()) : nullptr;
     if (catalog == nullptr || catalog->TypeName() != "Catalog") continue;
-    KeepTrailer("<< /Root " + std::to_string(h->number) + " " + std::to_string(h->generation) + " R >>");
-    return trailerKept_;
+    KeepTrailer(newest.empty() ? "<< >>" : newest);
+    if (!trailerKept_) return false;
+    trailer_->SetValue("Root", structure_.NewIndRef(h->number, h->generation));
+    if (trailer_->GetValue("Info") == nullptr) {
+      for (auto i = headers.rbegin(); i != headers.rend(); ++i) {
+        if ((i->kind & TPDFObjectScan::kInfo) == 0) continue;
+        trailer_->SetValue("Info", structure_.NewIndRef(i->number, i->generation));
+        break;
+      }
+    }
+    return true;
   }
   return false;
 }

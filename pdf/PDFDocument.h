@@ -68,6 +68,9 @@ class TPDFDocument {
 
   const std::string& FileText() const { return fileText_; }
   const std::string& Version() const { return version_; }
+  // True when the index was rebuilt by scanning the file (for tests and
+  // diagnostics; nothing is shown for it).
+  bool Rebuilt() const { return rebuilt_; }
   TPDFStructure& Structure() { return structure_; }
   TPDFDictionary* Trailer() const { return trailer_; }
 
@@ -140,6 +143,7 @@ class TPDFDocument {
   std::string fileText_;
   std::string version_;
   std::size_t headerOffset_ = 0;  // where "%PDF-" starts
+  bool rebuilt_ = false;
   // Object streams (number, generation) found by a rebuild whose members
   // are not yet in the index.
   std::vector<std::pair<std::int32_t, std::int32_t>> pendingObjectStreams_;

@@ -111,6 +111,10 @@ void TPDFObjectScan::LookAtObj(std::size_t at) {
     if (HasName(dict, "/XRef")) h.kind |= kXRefStream;
     if (HasName(dict, "/ObjStm")) h.kind |= kObjectStream;
     if (HasName(dict, "/Catalog")) h.kind |= kCatalog;
+    const bool infoKey = HasName(dict, "/Producer") || HasName(dict, "/Creator") || HasName(dict, "/Author") ||
+                         HasName(dict, "/Title") || HasName(dict, "/CreationDate");
+    if (infoKey && !HasName(dict, "/Type") && !HasName(dict, "/Subtype") && !HasName(dict, "/Parent"))
+      h.kind |= kInfo;
   }
   headers_.push_back(h);
 }

@@ -40,6 +40,10 @@ class TPDFObjectScan {
     kXRefStream = 1,
     kObjectStream = 2,
     kCatalog = 4,
+    // A document information dictionary: /Producer, /Creator, /Author,
+    // /Title or /CreationDate, and no /Type, /Subtype or /Parent (outline
+    // items and annotations have those).
+    kInfo = 8,
   };
 
   struct THeader {

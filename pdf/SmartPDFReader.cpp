@@ -345,6 +345,7 @@ bool TSmartPDFReader::Rebuild() {
     if ((h.kind & TPDFObjectScan::kXRefStream) != 0) candidates.emplace_back(h.offset, h.number);
   std::sort(candidates.begin(), candidates.end(), std::greater<>());
   if (candidates.size() > kMaxTrailerCandidates) candidates.resize(kMaxTrailerCandidates);
+  TPDFDictionary* newest = nullptr;  // the newest dictionary met, which names no catalog
   for (const auto& [at, stream] : candidates) {
     TPDFDictionary* dict = nullptr;
     if (stream < 0) {
@@ -352,18 +353,29 @@ bool TSmartPDFReader::Rebuild() {
     } else if (auto* s = PDFAs<TPDFStream>(FetchObject(stream))) {
       dict = s->Dictionary();
     }
-    if (dict != nullptr && PDFAs<TPDFIndRef>(dict->GetValue("Root")) != nullptr) {
+    if (dict == nullptr) continue;
+    if (PDFAs<TPDFIndRef>(dict->GetValue("Root")) != nullptr) {
       trailers_.assign(1, dict);
       return true;
     }
+    if (newest == nullptr) newest = dict;
   }
-  // No trailer names one: the last object that is a catalog.
+  // No trailer names one: the last object that is a catalog, with the
+  // newest trailer's other keys (/Info, /Encrypt, /ID); without an /Info
+  // there, the last information dictionary.
   for (auto h = headers.rbegin(); h != headers.rend(); ++h) {
     if ((h->kind & TPDFObjectScan::kCatalog) == 0) continue;
     auto* catalog = PDFAs<TPDFDictionary>(FetchObject(h->number));
     if (catalog == nullptr || catalog->TypeName() != "Catalog") continue;
-    TPDFDictionary* trailer = store_.NewDictionary();
+    TPDFDictionary* trailer = newest != nullptr ? newest : store_.NewDictionary();
     trailer->SetValue("Root", store_.NewIndRef(h->number, h->generation));
+    if (trailer->GetValue("Info") == nullptr) {
+      for (auto i = headers.rbegin(); i != headers.rend(); ++i) {
+        if ((i->kind & TPDFObjectScan::kInfo) == 0) continue;
+        trailer->SetValue("Info", store_.NewIndRef(i->number, i->generation));
+        break;
+      }
+    }
     trailers_.assign(1, trailer);
     return true;
   }

@@ -83,6 +83,9 @@ class TSmartPDFReader {
   const std::string& Version() const { return version_; }
   // The number found after "startxref" (0 when none was found).
   std::int64_t StartXRef() const { return startXRef_; }
+  // True once the index was rebuilt by scanning the file (for tests and
+  // diagnostics; nothing is shown for it).
+  bool Rebuilt() const { return rebuilt_; }
   // True when the newest trailer has an /Encrypt entry.
   bool Encrypted() const;
   // The newest trailer dictionary, or nullptr.

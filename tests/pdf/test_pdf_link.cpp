@@ -272,7 +272,7 @@ TEST(SmartPDFLink, OpenOverBytes) {
   ASSERT_TRUE(link.Valid());
   EXPECT_EQ(link.Info()->EncryptionState(), 0);
   EXPECT_EQ(link.Info()->Version(), "1.4");
-  TSmartPDFLink broken(std::make_unique<TSmartPDFMemorySource>(pdf.text.substr(0, 100)), "");
+  TSmartPDFLink broken(std::make_unique<TSmartPDFMemorySource>(pdf.text.substr(0, 12)), "");
   EXPECT_FALSE(broken.Valid());
   EXPECT_EQ(broken.Reader(), nullptr);
 }
