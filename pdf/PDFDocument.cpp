@@ -280,7 +280,12 @@ void TPDFDocument::IndexObjectStreams() {
   std::unordered_set<std::int32_t> known;
   for (const auto& e : index_) known.insert(e->ObjNum);
   const std::size_t limit = std::min(kMaxIndexEntries, kIndexEntriesFree + fileText_.size() / 4);
+  // Decoding stops once kMaxIndexedObjectStreamBytes were decoded, so a
+  // file of many small streams that each expand to the decoder's cap costs
+  // a bounded time.
+  std::uint64_t decoded = 0;
   for (const auto& [number, generation] : streams) {
+    if (decoded >= kMaxIndexedObjectStreamBytes) break;
     TPDFIndObj* holder = FindIndObj(number, generation);
     auto* objStm = holder != nullptr ? PDFAs<TPDFStream>(holder->LoadObject()) : nullptr;
     if (objStm == nullptr || objStm->Dictionary()->TypeName() != "ObjStm") continue;
@@ -291,6 +296,7 @@ void TPDFDocument::IndexObjectStreams() {
     const std::int64_t first = firstNum->Int64Value(), count = countNum->Int64Value();
     if (first <= 0 || count <= 0 || first > static_cast<std::int64_t>(kMaxObjStmHeader)) continue;
     const std::string data = objStm->DecodedStream();
+    decoded += data.size();
     TPDFStructure headerStore;
     auto* pairs = PDFAs<TPDFArray>(
         headerStore.ParseObject("[ " + data.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(first, data.size()))) + " ]"));

@@ -51,6 +51,9 @@ class TPDFDocument {
   // A rebuild parses at most this many of the last trailers and
   // cross-reference stream dictionaries of the file looking for a catalog.
   static constexpr std::size_t kMaxTrailerCandidates = 16;
+  // The object streams a rebuild found are decoded to index their members
+  // until this many bytes were decoded in all.
+  static constexpr std::uint64_t kMaxIndexedObjectStreamBytes = 256u << 20;
 
   TPDFDocument();
   ~TPDFDocument();

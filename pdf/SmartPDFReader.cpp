@@ -385,11 +385,17 @@ bool TSmartPDFReader::Rebuild() {
 void TSmartPDFReader::IndexObjectStreams() {
   // The members of the object streams a rebuild found, for numbers that no
   // object of the file defines itself.
+  // Decoding stops once kMaxIndexedObjectStreamBytes were decoded, so a
+  // file of many small streams that each expand to the decoder's cap costs
+  // a bounded time.
   std::vector<std::int64_t> streams;
   streams.swap(pendingObjectStreams_);
+  std::uint64_t decoded = 0;
   for (std::int64_t s : streams) {
+    if (decoded >= kMaxIndexedObjectStreamBytes) break;
     const TObjectStream* os = LoadObjectStream(s);
     if (os == nullptr) continue;
+    decoded += os->stream->Stream().size();
     const auto pairs = os->pairs;
     for (std::size_t k = 0; k < pairs.size(); ++k) {
       const std::int64_t n = pairs[k].first;
@@ -639,13 +645,13 @@ std::string TSmartPDFReader::GetObjectText(std::int64_t n) {
   const std::size_t k = bytes.find("obj");
   // An object that is not where its entry says: the cross-reference data
   // is wrong, and the index is rebuilt once by scanning the file.
-  if (!rebuilt_ && !HeaderNames(bytes, k, n)) {
+  if (!rebuilt_ && !scanned_ && !HeaderNames(bytes, k, n)) {
     TPDFObjectScan scan;
     ScanFile(scan);
     const std::vector<TPDFObjectScan::THeader> headers = scan.Newest();
     const bool found = std::any_of(headers.begin(), headers.end(),
                                    [n](const TPDFObjectScan::THeader& h) { return h.number == n; });
-    rebuilt_ = true;
+    scanned_ = true;
     if (found && RebuildEntries(headers, scan.Trailers())) return GetObjectText(n);
   }
   if (k == std::string::npos) return {};

@@ -62,6 +62,9 @@ class TSmartPDFReader {
   // Nested fetches (an object whose /Length is a reference, an object in an
   // object stream) go at most this deep; legal files need two levels.
   static constexpr int kMaxFetchDepth = 16;
+  // The object streams a rebuild found are decoded to index their members
+  // until this many bytes were decoded in all.
+  static constexpr std::uint64_t kMaxIndexedObjectStreamBytes = 256u << 20;
 
   // One entry of the entry table.
   struct TEntry {
@@ -203,8 +206,10 @@ class TSmartPDFReader {
   // Where "%PDF-" starts, and the position offsets are counted from.
   std::int64_t headerOffset_ = 0;
   std::int64_t base_ = 0;
-  // True once the index was rebuilt by a scan (at most once per reader).
+  // True once the index was rebuilt by a scan, and once an object was
+  // looked for by a scan (at most one scan per reader).
   bool rebuilt_ = false;
+  bool scanned_ = false;
   // Object streams a rebuild found whose members are not yet indexed.
   std::vector<std::int64_t> pendingObjectStreams_;
 };
