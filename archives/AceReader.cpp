@@ -26,7 +26,8 @@ void ReadAceMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   char signature[sizeof kSignature];
   if (!c.U16(mainSize)) return;
   c.Seek(kSignatureOffset);
-  if (!c.Read(signature, sizeof signature) || std::memcmp(signature, kSignature, sizeof kSignature) != 0) return;
+  if (!c.Read(signature, sizeof signature) || std::memcmp(signature, kSignature, sizeof kSignature) != 0)
+    return source.NoteNotOfFormat();
   c.Seek(mainSize + 4u);
   while (true) {
     const std::uint64_t p = c.Position();

@@ -18,7 +18,7 @@ constexpr std::size_t kNameField = 13;
 void ReadArcMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink) {
   if (!criteria.formatEnabled(engine::ArchiveFormat::Arc)) return;
   unsigned char start[3];
-  if (source.ReadAt(0, start, 3) < 1 || start[0] != kMarker) return;
+  if (source.ReadAt(0, start, 3) < 1 || start[0] != kMarker) return source.NoteNotOfFormat();
   if (source.ReadAt(0, start, 3) == 3 &&
       ((start[1] == 'H' && start[2] == 'P') || (start[1] == 'S' && start[2] == 'T')))
     return;

@@ -130,7 +130,8 @@ std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& co
   } catch (...) {
     readError = std::current_exception();
   }
-  const bool cutShort = file->CutShort();
+  // An empty file holds nothing to miss.
+  const bool damaged = file->Size() > 0 && (file->CutShort() || file->NotOfFormat());
   file.reset();
   if (readError) context.NoteUnreadable(archivePath, engine::UnreadableCause::Damaged);
 
@@ -148,7 +149,7 @@ std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& co
   }
   if (readError) std::rethrow_exception(readError);
   if (invalid && sink.count > 0) std::rethrow_exception(invalid);
-  if (cutShort) return engine::UnreadableCause::Damaged;
+  if (damaged) return engine::UnreadableCause::Damaged;
   return std::nullopt;
 }
 

@@ -28,9 +28,11 @@ TArchiveReader ReaderForPath(const std::string& archivePath);
 // order, repeats dropped by AddHit; the archive itself is opened and read
 // once. An archive that cannot be opened or is not of its reader's format
 // lists nothing. Returns why the archive could not be read: permission
-// denied or a path too long when it cannot be opened, damaged when its
-// headers run past its end (cut short) or a reader rejects it with an error
-// (which is then raised as below, after noting the archive in the context).
+// denied or a path too long when it cannot be opened; damaged when its
+// headers run past its end (cut short), when it does not start as its
+// reader's format does (an empty file excepted), or when a reader rejects
+// it with an error (which is then raised as below, after noting the archive
+// in the context).
 //
 // Throws (not caught here; the walk that calls it ends this archive's step):
 // the invalid-mask error of an entry, once the entries before it were

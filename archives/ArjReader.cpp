@@ -39,7 +39,7 @@ void ReadArjMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   if (!criteria.formatEnabled(engine::ArchiveFormat::Arj)) return;
   TByteCursor c(source, 0);
   std::uint16_t id = 0, size = 0;
-  if (!c.U16(id) || id != kHeaderId) return;
+  if (!c.U16(id) || id != kHeaderId) return source.NoteNotOfFormat();
   if (!c.U16(size) || size > kMaxBasicHeader) return;
   c.Skip(size);
   if (!SkipTrailer(c)) return;

@@ -75,13 +75,11 @@ std::size_t TFileSource::ReadAt(std::uint64_t offset, void* out, std::size_t cou
 
 bool TByteCursor::Read(void* out, std::size_t count) {
   if (count > Remaining()) {
-    if (pos_ != size_) source_.NoteCutShort();
     pos_ = std::max(pos_, size_);
     return false;
   }
   if (count == 0) return true;
   if (source_.ReadAt(pos_, out, count) != count) {
-    source_.NoteCutShort();
     pos_ = std::max(pos_, size_);
     return false;
   }
@@ -114,7 +112,6 @@ bool TByteCursor::U64(std::uint64_t& v) {
 
 std::optional<std::string> TByteCursor::Bytes(std::size_t count) {
   if (count > Remaining()) {
-    if (pos_ != size_) source_.NoteCutShort();
     pos_ = std::max(pos_, size_);
     return std::nullopt;
   }

@@ -27,14 +27,18 @@ class TByteSource {
   // copied (fewer only at the end of the source or on a read error).
   virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
 
-  // True once a cursor was asked for bytes past the end other than at the
-  // very end: a header or member that the source holds only in part, as in
-  // an archive cut short.
+  // Set by a reader that finds the source cut short: the ZIP end record
+  // missing after local headers, a TAR member's data running past the end.
   bool CutShort() const { return cutShort_; }
   void NoteCutShort() { cutShort_ = true; }
+  // Set by a reader whose format's signature is not where it belongs: the
+  // file is not of the type its name says.
+  bool NotOfFormat() const { return notOfFormat_; }
+  void NoteNotOfFormat() { notOfFormat_ = true; }
 
  private:
   bool cutShort_ = false;
+  bool notOfFormat_ = false;
 };
 
 // A source over bytes owned by the caller, which must outlive it.

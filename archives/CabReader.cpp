@@ -19,7 +19,7 @@ void ReadCabMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   TByteCursor c(source, 0);
   std::uint32_t signature = 0, firstEntry = 0;
   std::uint16_t count = 0;
-  if (!c.U32(signature) || signature != kSignature) return;
+  if (!c.U32(signature) || signature != kSignature) return source.NoteNotOfFormat();
   c.Seek(kFirstEntryOffset);
   if (!c.U32(firstEntry)) return;
   c.Seek(kEntryCountOffset);

@@ -113,7 +113,10 @@ void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source,
     const std::uint64_t p = c.Position();
     unsigned char h[kLevel3BaseSize] = {};
     const std::size_t got = source.ReadAt(p, h, sizeof h);
-    if (got < 7 || h[2] != '-' || h[3] != 'l' || (h[4] != 'h' && h[4] != 'z')) return;
+    if (got < 7 || h[2] != '-' || h[3] != 'l' || (h[4] != 'h' && h[4] != 'z')) {
+      if (p == 0) source.NoteNotOfFormat();
+      return;
+    }
     if (got < kBaseSize) return;
     const std::uint8_t level = h[kLevelAt];
     const std::uint32_t packed = Le32(h + 7);

@@ -79,7 +79,8 @@ void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   if (!criteria.formatEnabled(engine::ArchiveFormat::Rar)) return;
   TByteCursor c(source, 0);
   unsigned char marker[sizeof kMarker];
-  if (!c.Read(marker, sizeof marker) || std::memcmp(marker, kMarker, sizeof kMarker) != 0) return;
+  if (!c.Read(marker, sizeof marker) || std::memcmp(marker, kMarker, sizeof kMarker) != 0)
+    return source.NoteNotOfFormat();
   while (true) {
     const std::uint64_t p = c.Position();
     unsigned char h[kCommonSize];

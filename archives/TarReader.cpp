@@ -162,7 +162,12 @@ void ReadTarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
     if (!c.Read(h, sizeof h)) return;
     const bool gnu = std::memcmp(h + kMagicOffset, "ustar  \0", 8) == 0;
     const bool posix = std::memcmp(h + kMagicOffset, "ustar\0" "00", 8) == 0;
-    if (!gnu && !posix) return;
+    if (!gnu && !posix) {
+      // A block of zeros ends the archive (an empty one starts with it).
+      if (c.Position() == kBlock && std::any_of(h, h + kBlock, [](unsigned char b) { return b != 0; }))
+        source.NoteNotOfFormat();
+      return;
+    }
 
     const std::int32_t headerSize = TarNumberValue(FieldText(h + kSizeOffset, kSizeDigits));
     const char type = static_cast<char>(h[kTypeOffset]);
@@ -209,6 +214,7 @@ void ReadTarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
       }
     }
     c.Skip(dataSize);
+    if (c.Position() > source.Size()) return source.NoteCutShort();
     if (!SkipZeroBytes(source, c)) return;
   }
 }

@@ -71,6 +71,13 @@ class CentralDirectory {
  public:
   explicit CentralDirectory(TByteSource& source) : source_(source) {}
 
+  // True when the archive ends with its end record, as every whole ZIP
+  // file does.
+  bool Ends() {
+    if (!loaded_) Load();
+    return ended_;
+  }
+
   const Sizes* Find(std::uint64_t localOffset) {
     if (!loaded_) Load();
     const auto it = entries_.find(localOffset);
@@ -93,6 +100,7 @@ class CentralDirectory {
         break;
       }
     if (!end) return;
+    ended_ = true;
     std::uint64_t count = Le16(t + *end + 10);
     std::uint64_t dirSize = Le32(t + *end + 12);
     std::uint64_t dirOffset = Le32(t + *end + 16);
@@ -127,6 +135,7 @@ class CentralDirectory {
 
   TByteSource& source_;
   bool loaded_ = false;
+  bool ended_ = false;
   std::unordered_map<std::uint64_t, Sizes> entries_;
 };
 
@@ -156,6 +165,9 @@ std::uint64_t DescriptorLength(TByteSource& source, std::uint64_t at, bool zip64
 void ReadZipMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink) {
   if (!criteria.formatEnabled(engine::ArchiveFormat::Zip)) return;
   CentralDirectory central(source);
+  // An empty archive is its end record alone.
+  if (!StartsHeader(source, 0)) return source.NoteNotOfFormat();
+  if (!central.Ends()) source.NoteCutShort();
   TByteCursor c(source, 0);
   while (true) {
     const std::uint64_t start = c.Position();

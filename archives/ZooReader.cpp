@@ -18,7 +18,8 @@ void ReadZooMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   if (!criteria.formatEnabled(engine::ArchiveFormat::Zoo)) return;
   TByteCursor c(source, kTagOffset);
   std::uint32_t tag = 0, first = 0;
-  if (!c.U32(tag) || tag != kTag || !c.U32(first)) return;
+  if (!c.U32(tag) || tag != kTag) return source.NoteNotOfFormat();
+  if (!c.U32(first)) return;
   std::uint64_t p = first;
   while (true) {
     c.Seek(p);

@@ -121,6 +121,32 @@ TEST_F(DispatchArchiveTest, TarNumberErrorAfterTheFirstEntrysMembers) {
   EXPECT_EQ(store_.Row(0).Name, "a.txt");
 }
 
+// Whole archives are read; not of their type (or cut short, where the
+// format tells: ZIP by its end record, TAR by its members' sizes) they are
+// damaged; empty ones (an empty file, a ZIP or TAR without members) are not.
+TEST_F(DispatchArchiveTest, DamagedArchivesSaySo) {
+  const std::optional<engine::UnreadableCause> damaged = engine::UnreadableCause::Damaged, none;
+  // The length cut to, inside a member's data; 0: a cut the format does not
+  // show.
+  const std::pair<const char*, std::size_t> fixtures[] = {
+      {"tree.zip", 300}, {"ustar.tar", 1500}, {"tree.arj", 0},   {"tree.cab", 0}, {"tree.ace", 0},
+      {"tree.arc", 0},   {"level1.lzh", 0},   {"basic.rar", 0}, {"tree.zoo", 0}};
+  engine::SearchContext context{criteria_, store_, host_, stop_, DispatchArchive};
+  for (const auto& [name, cut] : fixtures) {
+    const std::string bytes = testing::Fixture(name);
+    EXPECT_EQ(DispatchArchive(context, Put(name, bytes), "*"), none) << name;
+    if (cut > 0) {
+      EXPECT_EQ(DispatchArchive(context, Put(name, bytes.substr(0, cut)), "*"), damaged) << name << " cut";
+    }
+    EXPECT_EQ(DispatchArchive(context, Put(name, "plain text, no archive at all\n" + std::string(600, 'x')), "*"),
+              damaged)
+        << name << " of another type";
+    EXPECT_EQ(DispatchArchive(context, Put(name, ""), "*"), none) << name << " empty";
+  }
+  EXPECT_EQ(DispatchArchive(context, Put("empty.zip", testing::Fixture("empty.zip")), "*"), none);
+  EXPECT_EQ(DispatchArchive(context, Put("empty.tar", std::string(10240, '\0')), "*"), none);
+}
+
 TEST_F(DispatchArchiveTest, StoppedSearchAddsNothing) {
   const std::string zip = Put("tree.zip", testing::Fixture("tree.zip"));
   stop_ = true;
