@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Folder-walk benchmark: a generated tree of 200,000 entries searched with the
-# seven default type patterns, against find with the same seven case-blind
-# patterns, in the same run; then the store's memory with 1,000,000 rows.
-#   bash bench/search_bench.sh [BUILD_DIR]   (built with -DTESSALY_BENCH=ON)
+# seven default type patterns, against find printing the sizes of the entries
+# that match the same seven case-blind patterns; the commands alternate round
+# by round and the table shows medians. Then the store's memory with
+# 1,000,000 rows.
+#   [ROUNDS=5] bash bench/search_bench.sh [BUILD_DIR]   (built with -DTESSALY_BENCH=ON)
 set -euo pipefail
-build=${1:-build-bench}
+build=$(realpath -m "${1:-build-bench}")
+rounds=${ROUNDS:-5}
 root=$(cd "$(dirname "$0")/.." && pwd)
 [ -x "$build/bin/tessaly" ] || { cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON -DTESSALY_UI=OFF >/dev/null; cmake --build "$build" -j"$(nproc)"; }
 tree=$(mktemp -d /tmp/tessaly-bench-XXXXXX)
@@ -27,10 +30,12 @@ PY
 sync
 echo "tree: $(find "$tree" | wc -l) entries"
 patterns=(-iname '*.pdf' -o -iname '*.doc' -o -iname '*.rtf' -o -iname '*.txt' -o -iname '*.xls' -o -iname '*.ppt' -o -iname '*.htm')
-for run in 1 2 3; do
-  /usr/bin/time -f "find:    %e s, %M KB" find "$tree" \( "${patterns[@]}" \) -print > /dev/null
-  /usr/bin/time -f "tessaly: %e s, %M KB" "$build/bin/tessaly" --search -l "$tree" --rows > /dev/null
-done
+find_cmd="find $tree \\( -iname '*.pdf' -o -iname '*.doc' -o -iname '*.rtf' -o -iname '*.txt' -o -iname '*.xls' -o -iname '*.ppt' -o -iname '*.htm' \\) -printf '%s\\t%p\\n'"
+echo "$(nproc) cores; load before: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds"
+python3 "$root/bench/alternate.py" "$rounds" \
+  "find with sizes=$find_cmd" \
+  "tessaly --search --rows=$build/bin/tessaly --search -l $tree --rows"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "find lists:    $(find "$tree" \( "${patterns[@]}" \) -print | wc -l)"
 echo "tessaly lists: $("$build/bin/tessaly" --search -l "$tree" --rows | wc -l)"
 "$build/bin/bench_store_memory" 1000000

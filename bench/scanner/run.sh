@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Text scanner benchmark: 1 GB of generated text files (mostly ASCII prose
-# with some accented words) searched case-blind for a word that is not in
-# them, by the scanner and by grep -rliF in the same run, three times each;
-# then the same search through tessaly --search.
-#   [WORD=zeppelé] bash bench/scanner/run.sh [BUILD_DIR] [SIZE_MB]   (built with -DTESSALY_BENCH=ON)
+# Text search benchmark: 256 MB of generated prose (64 files of 4 MB, mostly
+# ASCII with some accented words), in the page cache, searched for a word
+# that is not there, case-blind and case-sensitive, by tessaly --search, by
+# the scanner library alone, by grep -rl(i)F and by ripgrep with one thread
+# and with its default threads. The commands alternate round by round; the
+# tables show medians.
+#   [WORD=zeppelin] [ROUNDS=7] bash bench/scanner/run.sh [BUILD_DIR] [SIZE_MB]
+# (BUILD_DIR built with -DTESSALY_BENCH=ON; made as a Release build when missing)
 set -euo pipefail
-build=${1:-build-bench}
-size_mb=${2:-1024}
+build=$(realpath -m "${1:-build-bench}")
+size_mb=${2:-256}
+rounds=${ROUNDS:-7}
+word=${WORD:-zeppelin}
 root=$(cd "$(dirname "$0")/../.." && pwd)
-[ -x "$build/bin/bench_scanner" ] || {
+[ -x "$build/bin/bench_scanner" ] && [ -x "$build/bin/tessaly" ] || {
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON -DTESSALY_UI=OFF >/dev/null
   cmake --build "$build" -j2 --target bench_scanner tessaly
 }
+command -v rg >/dev/null || { echo "ripgrep is needed (apt-get install ripgrep)" >&2; exit 2; }
 tree=$(mktemp -d /tmp/tessaly-scan-bench-XXXXXX)
 trap 'rm -rf "$tree"' EXIT
 python3 - "$tree" "$size_mb" <<'PY'
@@ -24,8 +30,7 @@ words = ("the harbour master said that every ship in the bay would leave before 
 line = lambda: " ".join(random.choice(words) for _ in range(12)) + "\n"
 block = "".join(line() for _ in range(20000)).encode()   # about 1.6 MB
 file_size = 4 * 1024 * 1024
-count = size_mb // 4
-for i in range(count):
+for i in range(size_mb // 4):
     d = os.path.join(root, "d%02d" % (i % 16))
     os.makedirs(d, exist_ok=True)
     with open(os.path.join(d, "f%04d.txt" % i), "wb") as f:
@@ -35,12 +40,29 @@ for i in range(count):
             f.write(part)
             left -= len(part)
 PY
-word=${WORD:-zeppelin}
-echo "tree: $(find "$tree" -type f | wc -l) files, $(du -sm "$tree" | cut -f1) MB; word: $word"
-cat "$tree"/*/* > /dev/null   # into the page cache, so both read from memory
-for run in 1 2 3; do
-  "$build/bin/bench_scanner" "$tree" "$word"
-  /usr/bin/time -f "grep -rliF (C.UTF-8): %e s, %M KB" env LC_ALL=C.UTF-8 grep -rliF "$word" "$tree" > /dev/null || true
-  /usr/bin/time -f "grep -rliF (C):       %e s, %M KB" env LC_ALL=C grep -rliF "$word" "$tree" > /dev/null || true
-  /usr/bin/time -f "tessaly --search:     %e s, %M KB" "$build/bin/tessaly" --search -l "$tree" -t TXT -c "$word" --rows > /dev/null || true
+cat "$tree"/*/* > /dev/null   # into the page cache, so every side reads from memory
+t="$build/bin/tessaly"
+echo "tree: $(find "$tree" -type f | wc -l) files, $(du -sm "$tree" | cut -f1) MB; word: $word; $(nproc) cores;" \
+     "load before: $(cut -d' ' -f1-3 /proc/loadavg); $rounds rounds"
+# The same files must come out of every side (a word that is there).
+for w in pelican PELICAN; do
+  a=$("$t" --search -l "$tree" -t TXT -c "$w" --rows | wc -l)
+  b=$(grep -rliF "$w" "$tree" | wc -l)
+  [ "$a" = "$b" ] || { echo "tessaly lists $a files with $w, grep $b" >&2; exit 1; }
 done
+echo
+echo "Case-blind:"
+python3 "$root/bench/alternate.py" "$rounds" \
+  "tessaly --search -t TXT -c $word=$t --search -l $tree -t TXT -c $word --rows" \
+  "scanner library alone=$build/bin/bench_scanner $tree $word" \
+  "grep -rliF=grep -rliF $word $tree" \
+  "rg -j1 -liF=rg -j1 -liF $word $tree" \
+  "rg -liF=rg -liF $word $tree"
+echo
+echo "Case-sensitive:"
+python3 "$root/bench/alternate.py" "$rounds" \
+  "tessaly --search -t TXT -s -c $word=$t --search -l $tree -t TXT -s -c $word --rows" \
+  "grep -rlF=grep -rlF $word $tree" \
+  "rg -j1 -lF=rg -j1 -lF $word $tree" \
+  "rg -lF=rg -lF $word $tree"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
