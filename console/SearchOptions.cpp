@@ -43,6 +43,8 @@ const char* const kHelpText =
     "      --timeout SECONDS          a converter still running after SECONDS is ended and\n"
     "                                 its document counted as timed out (default: 60 s;\n"
     "                                 each wait for the PDF converter's text 9 s)\n"
+    "  -j, --jobs N                   threads for the content tests, 1 to 64 (default: one\n"
+    "                                 per core, at least 2; 1: all on the search thread)\n"
     "  -o, --report FILE              the report into FILE\n"
     "tessaly --details FILE...        file and document details of each FILE\n"
     "tessaly --help | --version\n"
@@ -187,6 +189,13 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
       else throw UsageError("--sort takes name, size or path, not '" + column + "'");
     } else if (a == "--descending") {
       o.descending = true;
+    } else if (a == "-j" || a == "--jobs") {
+      const std::string text = value(a);
+      unsigned jobs = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+      if (ec != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > engine::kMaxJobs)
+        throw UsageError("--jobs takes a whole number from 1 to 64, not '" + text + "'");
+      c.jobs = jobs;
     } else if (a == "--rows") {
       o.rows = true;
     } else if (a == "--unreadable") {

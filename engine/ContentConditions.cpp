@@ -56,16 +56,18 @@ bool OutputContains(std::string output, std::string text, bool caseSensitive) {
   return output.find(text) != std::string::npos;
 }
 
-// The search host's conversion time-out; a stop request ends a wait too.
-class HostTimeout : public extract::ConversionTimeout {
+// One run's conversion time-out from the search host; a stop request ends
+// a wait too.
+class RunTimeout : public extract::ConversionTimeout {
  public:
-  explicit HostTimeout(SearchContext& context) : context_(context) {}
-  void Arm() override { context_.host.ArmConversionTimeout(); }
-  bool TimedOut() override { return context_.Stopped() || context_.host.ConversionTimedOut(); }
-  void Stop() override { context_.host.StopConversionTimeout(); }
+  explicit RunTimeout(SearchContext& context) : context_(context), own_(context.host.NewConversionTimeout()) {}
+  void Arm() override { own_->Arm(); }
+  bool TimedOut() override { return context_.Stopped() || own_->TimedOut(); }
+  void Stop() override { own_->Stop(); }
 
  private:
   SearchContext& context_;
+  std::unique_ptr<extract::ConversionTimeout> own_;
 };
 
 // Removes the PDF text file on every way out, whoever wrote it.
@@ -107,9 +109,13 @@ ReadVerdict PdfTextContains(SearchContext& context, const std::string& path) {
     NoteMissing(ConverterKind::PdfText);
     return ReadVerdict::Miss();
   }
-  HostTimeout timeout(context);
+  RunTimeout timeout(context);
   const extract::OutputWait wait = extract::AwaitConverterOutput(textFile, timeout, &converter);
-  if (context.Stopped()) return ReadVerdict::Miss();
+  if (context.Stopped()) {
+    // Ended before its text file is removed, so it cannot write one after.
+    converter.End();
+    return ReadVerdict::Miss();
+  }
   if (!platform::FileExists(textFile)) return ReadVerdict::Miss();  // the placeholder could not be written
   // The placeholder is searched like any text, so a search for underscores
   // still finds a PDF whose conversion timed out, as it always did.
@@ -205,7 +211,9 @@ ReadVerdict DocumentContains(SearchContext& context, ConverterKind kind, const s
 ReadVerdict ScannedFileContains(SearchContext& context, const std::string& path) {
   const SearchCriteria& c = context.criteria;
   try {
-    return {ScanFileForText(path, c.containsText, c.caseSensitive) != -1, std::nullopt};
+    ScanOptions options;
+    options.stop = &context.stopRequested;
+    return {ScanFileForText(path, c.containsText, c.caseSensitive, options) != -1, std::nullopt};
   } catch (const std::system_error& e) {
     return {false, CauseOfSystemError(e)};
   }

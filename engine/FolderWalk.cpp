@@ -228,17 +228,24 @@ class Walker {
           continue;
         }
         if (!f.exists) continue;  // vanished since the listing
-        const std::string path = platform::JoinPath(folder, name);
-        ReadVerdict verdict;
-        try {
-          verdict = FileMatches(context_, path, static_cast<std::int64_t>(f.size));
-        } catch (...) {
-          // A file whose test fails with an error (the work folder cannot
-          // take a converter's files) is no hit; the walk goes on.
-          verdict = ReadVerdict::Miss();
-        }
-        if (verdict.match) context_.AddHit(ItemData{name, SizeText(f.size), folder});
-        else if (verdict.cause) context_.NoteUnreadable(path, *verdict.cause);
+        ItemData row{name, SizeText(f.size), folder};
+        SearchTest test = [path = platform::JoinPath(folder, name), size = static_cast<std::int64_t>(f.size),
+                           row = std::move(row)](SearchContext& context) {
+          ReadVerdict verdict;
+          try {
+            verdict = FileMatches(context, path, size);
+          } catch (...) {
+            // A file whose test fails with an error (the work folder cannot
+            // take a converter's files) is no hit; the walk goes on.
+            verdict = ReadVerdict::Miss();
+          }
+          if (verdict.match) context.AddHit(row);
+          else if (verdict.cause) context.NoteUnreadable(path, *verdict.cause);
+        };
+        // Without a text to look for, the test is a few file facts: cheaper
+        // on the walk's own thread than handed to a worker.
+        if (c.containsText.empty()) test(context_);
+        else context_.RunTest(std::move(test));
       }
     }
   }
@@ -252,14 +259,15 @@ class Walker {
         if (!platform::WildcardMatch(pattern, name)) continue;
         const platform::DirEntryFacts& f = listing.facts(i);
         if (!f.exists || f.isFolder) continue;
-        const std::string path = platform::JoinPath(folder, name);
-        try {
-          if (const std::optional<UnreadableCause> cause = context_.dispatchArchive(context_, path, patternText_))
-            context_.NoteUnreadable(path, *cause);
-        } catch (...) {
-          // An archive a reader rejects with an error ends that archive's
-          // step; its members listed so far stay.
-        }
+        context_.RunTest([path = platform::JoinPath(folder, name), &patternText = patternText_](SearchContext& context) {
+          try {
+            if (const std::optional<UnreadableCause> cause = context.dispatchArchive(context, path, patternText))
+              context.NoteUnreadable(path, *cause);
+          } catch (...) {
+            // An archive a reader rejects with an error ends that archive's
+            // step; its members listed so far stay.
+          }
+        });
       }
     }
   }

@@ -1,39 +1,31 @@
-// A thread's record of converter programs that could not be started.
+// The record of converter programs that could not be started.
 #include "engine/MissingConverters.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace tessaly::engine {
 namespace {
 
-struct Missing {
-  std::string program;
-  std::string package;
-  std::vector<std::string> types;
-};
-
-std::vector<Missing>& Record() {
-  thread_local std::vector<Missing> record;
-  return record;
-}
+thread_local MissingConverterRecord* bound = nullptr;
 
 }  // namespace
 
-void NoteMissingConverter(const std::string& program, const std::string& typeName, const std::string& package) {
-  auto& record = Record();
-  auto it = std::find_if(record.begin(), record.end(), [&](const Missing& m) { return m.program == program; });
-  if (it == record.end()) it = record.insert(record.end(), Missing{program, package, {}});
+void MissingConverterRecord::Note(const std::string& program, const std::string& typeName,
+                                  const std::string& package) {
+  auto it = std::find_if(missing_.begin(), missing_.end(), [&](const Missing& m) { return m.program == program; });
+  if (it == missing_.end()) it = missing_.insert(missing_.end(), Missing{program, package, {}});
   if (std::find(it->types.begin(), it->types.end(), typeName) == it->types.end()) it->types.push_back(typeName);
 }
 
-void ClearMissingConverters() { Record().clear(); }
+void MissingConverterRecord::Merge(const MissingConverterRecord& other) {
+  for (const Missing& m : other.missing_)
+    for (const std::string& type : m.types) Note(m.program, type, m.package);
+}
 
-std::string TakeMissingConvertersMessage() {
-  auto& record = Record();
-  if (record.empty()) return {};
+std::string MissingConverterRecord::Message() const {
+  if (missing_.empty()) return {};
   std::string message = "These converter programs could not be started; the documents they read were not searched:\n";
-  for (const Missing& m : record) {
+  for (const Missing& m : missing_) {
     message += m.program;
     if (!m.package.empty()) message += " (package " + m.package + ")";
     message += ": ";
@@ -43,6 +35,27 @@ std::string TakeMissingConvertersMessage() {
     }
     message += " files\n";
   }
+  return message;
+}
+
+MissingConverterRecord& CurrentMissingConverters() {
+  thread_local MissingConverterRecord own;
+  return bound ? *bound : own;
+}
+
+BindMissingConverters::BindMissingConverters(MissingConverterRecord& record) : previous_(bound) { bound = &record; }
+
+BindMissingConverters::~BindMissingConverters() { bound = previous_; }
+
+void NoteMissingConverter(const std::string& program, const std::string& typeName, const std::string& package) {
+  CurrentMissingConverters().Note(program, typeName, package);
+}
+
+void ClearMissingConverters() { CurrentMissingConverters().clear(); }
+
+std::string TakeMissingConvertersMessage() {
+  MissingConverterRecord& record = CurrentMissingConverters();
+  std::string message = record.Message();
   record.clear();
   return message;
 }

@@ -1,11 +1,11 @@
 // A search host without a front end: it shows nothing, and its conversion
-// time-out is a plain deadline. For searches that run without a window (the
-// close-time clean-up, tests, benchmarks) and as the base of the console's host.
+// time-outs are plain deadlines of the length it was made with. For searches
+// that run without a window (the close-time clean-up, tests, benchmarks) and
+// as the base of the console's host.
 #pragma once
 
-#include <atomic>
 #include <chrono>
-#include <cstdint>
+#include <memory>
 
 #include "engine/SearchHost.h"
 
@@ -13,7 +13,7 @@ namespace tessaly::engine {
 
 class QuietSearchHost : public SearchHost {
  public:
-  explicit QuietSearchHost(std::chrono::milliseconds conversionTimeout = std::chrono::milliseconds(9000),
+  explicit QuietSearchHost(std::chrono::milliseconds conversionTimeout = kConversionTimeout,
                            std::chrono::milliseconds captureTimeout = extract::kCaptureTimeout)
       : conversionTimeout_(conversionTimeout), captureTimeout_(captureTimeout) {}
 
@@ -24,26 +24,14 @@ class QuietSearchHost : public SearchHost {
   void ReportMissingFolders(const std::string&) override {}
   void SearchEnded() override {}
 
-  // Safe to call from any thread.
-  void ArmConversionTimeout() override {
-    deadline_.store(NowMs() + conversionTimeout_.count());
-    armed_.store(true);
+  std::unique_ptr<extract::ConversionTimeout> NewConversionTimeout() override {
+    return std::make_unique<ConversionDeadline>(conversionTimeout_);
   }
-  bool ConversionTimedOut() override { return armed_.load() && NowMs() >= deadline_.load(); }
-  void StopConversionTimeout() override { armed_.store(false); }
   std::chrono::milliseconds CaptureTimeout() const override { return captureTimeout_; }
 
  private:
-  static std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-  }
-
   std::chrono::milliseconds conversionTimeout_;
   std::chrono::milliseconds captureTimeout_;
-  std::atomic<bool> armed_{false};
-  std::atomic<std::int64_t> deadline_{0};
 };
 
 }  // namespace tessaly::engine

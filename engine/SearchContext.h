@@ -22,6 +22,12 @@ class TPdfToolkit;
 namespace tessaly::engine {
 
 struct SearchContext;
+class ContentPool;
+struct TestOutput;
+
+// A content test of the walk (a file's conditions, an archive's listing),
+// run with the context it is given: the search's own, or a worker's.
+using SearchTest = std::function<void(SearchContext& context)>;
 
 // The archive step of the walk: called for every archive file of a walked
 // folder with its full path and the search's pattern text; returns why the
@@ -41,16 +47,28 @@ struct SearchContext {
   std::shared_ptr<pdf::TPdfToolkit> pdfToolkit = nullptr;
   // Folders listed so far by the walk (reported through the host).
   std::size_t foldersWalked = 0;
-  // The documents and folders this search could not read.
+  // The documents and folders this search could not read (the search's own
+  // context holds them; a worker's keeps its test's in `output`).
   UnreadableList unreadable{};
+
+  // The pool that runs this search's content tests, when it has one.
+  ContentPool* pool = nullptr;
+  // In a worker's context: where the test it runs now keeps what it finds.
+  TestOutput* output = nullptr;
 
   bool Stopped() const { return stopRequested.load(std::memory_order_relaxed); }
   // AddHit as the walk and the archive readers use it: nothing once the stop
-  // was requested; otherwise appends unless a repeat and tells the host.
+  // was requested; otherwise the row goes to the store in its turn (kept
+  // with its test on a worker, queued behind the running tests on the walk's
+  // side, at once without a pool).
   void AddHit(const ItemData& row);
   // Notes a document or folder that could not be read; nothing once the
-  // stop was requested.
+  // stop was requested. Like a row, it reaches `unreadable` in its turn.
   void NoteUnreadable(const std::string& path, UnreadableCause cause);
+  // Appends to the store unless a repeat (or stopped) and tells the host.
+  void CommitHit(const ItemData& row);
+  // Runs `test` on the pool, or at once with this context without one.
+  void RunTest(SearchTest test);
 };
 
 }  // namespace tessaly::engine

@@ -2,11 +2,19 @@
 // filters.
 #include "engine/SearchCriteria.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <thread>
 
 namespace tessaly::engine {
+
+unsigned WorkerThreadsFor(unsigned jobs) {
+  if (jobs == 1) return 0;
+  if (jobs == 0) jobs = std::max(2u, std::thread::hardware_concurrency());
+  return std::min(jobs, kMaxJobs);
+}
 
 void SearchCriteria::Derive() {
   folders = SplitList(locationText);

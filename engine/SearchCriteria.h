@@ -51,6 +51,9 @@ struct SearchCriteria {
                                                       false, false, false, false};
   SizeFilter sizeFilter;
   DateFilter dateFilter;
+  // Threads that run the content tests beside the walk: 0 one per core (at
+  // least 2), 1 none (every test on the search thread itself).
+  unsigned jobs = 0;
 
   // Derived when the search starts (Derive()).
   std::vector<std::string> folders;
@@ -60,6 +63,14 @@ struct SearchCriteria {
   // Fills `folders` and `patternText` from the texts.
   void Derive();
 };
+
+// The most threads a search runs its content tests on.
+constexpr unsigned kMaxJobs = 64;
+
+// The worker threads a search with `criteria.jobs` uses: 0 when its tests
+// run on the search thread (jobs 1), else jobs, or the number of cores with
+// at least 2 when jobs is 0.
+unsigned WorkerThreadsFor(unsigned jobs);
 
 // Cuts at every `;`, drops empty entries, strips one trailing `/` from each
 // entry except an entry that is exactly `/`. Entries are never trimmed of

@@ -8,8 +8,10 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 
+#include "engine/ConversionDeadline.h"
 #include "engine/UnreadableList.h"
 #include "extract/ConverterRunner.h"
 
@@ -44,10 +46,18 @@ class SearchHost {
   // its locations; called after each folder's listing. A host may ignore it.
   virtual void FoldersWalked(std::size_t count) { (void)count; }
 
-  // The conversion time-out (one at a time): arm it, poll it, stop it.
-  virtual void ArmConversionTimeout() = 0;
-  virtual bool ConversionTimedOut() = 0;
-  virtual void StopConversionTimeout() = 0;
+  // A conversion time-out for one converter run; every run gets its own, as
+  // runs of different files overlap. By default a deadline of
+  // kConversionTimeout.
+  virtual std::unique_ptr<extract::ConversionTimeout> NewConversionTimeout() {
+    return std::make_unique<ConversionDeadline>();
+  }
+
+  // A front end's own conversion clock, told when a search ends. The engine
+  // times each conversion with NewConversionTimeout().
+  virtual void ArmConversionTimeout() {}
+  virtual bool ConversionTimedOut() { return false; }
+  virtual void StopConversionTimeout() {}
   // How long a capturing converter run may take before it is ended and its
   // document counted as timed out.
   virtual std::chrono::milliseconds CaptureTimeout() const { return extract::kCaptureTimeout; }

@@ -2,8 +2,10 @@
 #include "engine/SearchThread.h"
 
 #include <cerrno>
+#include <optional>
 
 #include "engine/ContentConditions.h"
+#include "engine/ContentPool.h"
 #include "engine/FolderWalk.h"
 #include "engine/MissingConverters.h"
 #include "platform/FileFacts.h"
@@ -38,6 +40,10 @@ void TSearchThread::Execute() {
     store_.Clear();
     host_.RowCountChanged(0);
     host_.ShowStatus(0, "Searching Directory: ");
+    // The content tests run on workers beside the walk unless the search
+    // asks for one thread; the pool is drained before the search ends.
+    std::optional<ContentPool> pool;
+    if (const unsigned workers = WorkerThreadsFor(criteria_.jobs)) pool.emplace(context, workers);
     for (const std::string& folder : criteria_.folders) {
       if (context.Stopped()) break;
       errno = 0;
@@ -50,6 +56,10 @@ void TSearchThread::Execute() {
       const int error = errno;
       if (error == EACCES || error == ENAMETOOLONG) context.NoteUnreadable(folder, *CauseOfErrno(error));
       else missingFolders += folder + "\n\r";
+    }
+    if (pool) {
+      if (context.Stopped()) pool->Stop();
+      pool->Drain();
     }
   } catch (...) {
     // Nothing below raises past the per-entry handlers; should anything

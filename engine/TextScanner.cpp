@@ -63,7 +63,7 @@ std::int64_t ScanFileForText(const std::string& path, const std::string& text, b
       const std::size_t hit = finder.Find(buffer.get(), size, from, size - tail);
       if (hit != SIZE_MAX) return static_cast<std::int64_t>(base + hit);
     }
-    if (atEnd) break;
+    if (atEnd || (options.stop && options.stop->load(std::memory_order_relaxed))) break;
     // Starts from size - length on are undecided: keep them and the byte
     // before them (a chunk shorter than the text keeps everything).
     const std::size_t undecided = std::max(from, size >= length ? size - length : 0);

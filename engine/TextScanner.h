@@ -2,6 +2,7 @@
 // files of any size are searched with one bounded buffer.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,9 @@ std::size_t ScanChunkSizeFor(std::size_t textLength);
 struct ScanOptions {
   std::size_t chunkSize = 0;  // bytes per read; 0: ScanChunkSizeFor(text length)
   ScanPath path = ScanPath::Best;
+  // When it becomes true the scan ends after the chunk it is at, with -1:
+  // a stopped search does not wait for the end of a huge file.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Byte offset in the file at `path` of the first occurrence of `text`, or -1

@@ -238,6 +238,8 @@ ConverterProcess::~ConverterProcess() = default;
 
 std::string ConverterProcess::Errors() const { return errorCapture ? errorCapture->ReadAll(kMaxErrorText) : ""; }
 
+void ConverterProcess::End() { platform::EndDetached(ended, std::chrono::milliseconds(100)); }
+
 bool StartConverter(const CommandLine& commandLine, ConverterProcess* process) {
   try {
     const std::vector<std::string> args = ResolvedArgs(commandLine);

@@ -111,6 +111,10 @@ class ConverterProcess {
   int ExitStatus() const { return Ended() ? ended->exitStatus.load() : -1; }
   // What it wrote to standard error so far (at most kMaxErrorText bytes).
   std::string Errors() const;
+  // Ends the converter and what it started (SIGTERM, SIGKILL 100 ms later)
+  // and waits until it was reaped: a stopped search leaves no converter
+  // running that could still write its file.
+  void End();
 
   platform::EndFlag ended;
   std::unique_ptr<CaptureFile> errorCapture;

@@ -21,6 +21,8 @@ namespace tessaly::platform {
 namespace {
 
 constexpr std::chrono::milliseconds kKillGrace{1000};
+// The grace after SIGTERM when a search was stopped.
+constexpr std::chrono::milliseconds kStopGrace{100};
 constexpr std::chrono::milliseconds kPollStep{10};
 
 bool IsExecutableFile(const std::string& path) {
@@ -168,8 +170,9 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
   int status = 0;
   if (!WaitFor(pid, timeout, status, stop)) {
     run.timedOut = true;
+    const std::chrono::milliseconds grace = stop && stop->load() ? kStopGrace : kKillGrace;
     ::kill(-pid, SIGTERM);
-    if (!WaitFor(pid, kKillGrace, status)) {
+    if (!WaitFor(pid, grace, status)) {
       ::kill(-pid, SIGKILL);
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }
@@ -200,6 +203,7 @@ bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended, int err
   pid_t pid = 0;
   if (::posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ) != 0) return false;
   auto flag = std::make_shared<DetachedEnd>();
+  flag->pid = pid;
   if (ended) *ended = flag;
   std::thread([pid, flag] {
     int status = 0;
@@ -209,6 +213,24 @@ bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended, int err
     flag->ended.store(true);
   }).detach();
   return true;
+}
+
+void EndDetached(const EndFlag& ended, std::chrono::milliseconds grace) {
+  if (!ended || ended->pid <= 0) return;
+  // Until the reaper has seen it end, the child's id still names its group.
+  auto waitEnd = [&](std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!ended->ended.load()) {
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  };
+  if (ended->ended.load()) return;
+  ::kill(-ended->pid, SIGTERM);
+  if (waitEnd(grace)) return;
+  if (!ended->ended.load()) ::kill(-ended->pid, SIGKILL);
+  waitEnd(kKillGrace);
 }
 
 }  // namespace tessaly::platform

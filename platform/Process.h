@@ -32,8 +32,9 @@ struct CapturedRun {
 // input from /dev/null, standard output on `outputFd` and standard error on
 // `errorFd` (-1: the same as standard output), in a process group of its
 // own, with no other descriptor inherited, and waits for it to end. After
-// `timeout`, or as soon as `stop` (when given) becomes true, the group gets
-// SIGTERM, one second later SIGKILL. Nothing when the process could not be
+// `timeout` the group gets SIGTERM, one second later SIGKILL; as soon as
+// `stop` (when given) becomes true, SIGTERM and SIGKILL 100 ms later, so a
+// stopped search does not wait for a converter that ignores SIGTERM. Nothing when the process could not be
 // started (errno is set).
 std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, const std::string& workingFolder,
                                         int outputFd, std::chrono::milliseconds timeout,
@@ -45,6 +46,7 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
 struct DetachedEnd {
   std::atomic<bool> ended{false};
   std::atomic<int> exitStatus{-1};
+  int pid = 0;  // the child, leader of its own session and process group
 };
 using EndFlag = std::shared_ptr<const DetachedEnd>;
 
@@ -55,5 +57,10 @@ using EndFlag = std::shared_ptr<const DetachedEnd>;
 // when it ends, so no zombie stays; when `ended` is given it receives the
 // state that thread sets. False when the process could not be started.
 bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended = nullptr, int errorFd = -1);
+
+// Ends a child StartDetached started, with whatever it started in its
+// process group: SIGTERM, after `grace` SIGKILL; returns once it was reaped
+// (or after a further second). Nothing when it has ended already.
+void EndDetached(const EndFlag& ended, std::chrono::milliseconds grace);
 
 }  // namespace tessaly::platform

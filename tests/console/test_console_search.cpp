@@ -123,6 +123,60 @@ TEST_F(ConsoleSearch, RelativeLocationsReachTheConverters) {
   EXPECT_EQ(r.out, "memo.rtf\t32 b\tdocs\n");
 }
 
+TEST_F(ConsoleSearch, SameRowsWithOneJobAndWithFour) {
+  // Stand-in converters that print (or write) the document's own bytes,
+  // slowly for "slow" files, so that later files often finish first.
+  const fs::path bin = root_ / "bin";
+  fs::create_directories(bin);
+  auto script = [&](const char* name, const std::string& body) {
+    const fs::path p = bin / name;
+    std::ofstream(p) << "#!/bin/sh\ncase \"$3\" in *slow*) sleep 0.3 ;; *mid*) sleep 0.1 ;; esac\n" << body << "\n";
+    fs::permissions(p, fs::perms::owner_all);
+  };
+  script("catdoc", "/bin/cat \"$3\"");
+  script("pdftotext", "/bin/cat \"$3\" > \"$4\"");
+  const fs::path tree = root_ / "tree";
+  const char* speeds[] = {"slow", "mid", "fast"};
+  for (int f = 0; f < 6; ++f) {
+    const fs::path dir = tree / ("f" + std::to_string(f)) / "inner";
+    fs::create_directories(dir / "harbour.txt");  // a folder row among the tests
+    for (int i = 0; i < 4; ++i) {
+      const std::string stem = std::string(speeds[(f + i) % 3]) + std::to_string(i);
+      const std::string text = (f + i) % 2 ? "the HARBOUR master" : "the quay";
+      std::ofstream(dir / (stem + ".doc")) << text;
+      std::ofstream(dir / (stem + ".pdf")) << text;
+      std::ofstream(dir / (stem + ".txt")) << std::string(1000 * i, 'x') << text;
+      std::ofstream(tree / ("f" + std::to_string(f)) / (stem + ".txt")) << text;
+    }
+    fs::copy_file(fs::path(TESSALY_TEST_DATA) / "archives" / "tree.zip", dir / "tree.zip");
+    fs::copy_file(fs::path(TESSALY_TEST_DATA) / "archives" / "gnu.tar", tree / ("f" + std::to_string(f)) / "a.tar");
+    fs::copy_file(fs::path(TESSALY_TEST_DATA) / "pdf" / "gs-smith.pdf", dir / "smith.pdf");
+  }
+  const std::string path = bin.string();
+  const std::vector<std::vector<std::string>> searches = {
+      {"-t", "PDF;DOC;TXT", "-c", "harbour", "-a", "zip,tar"},
+      {"-t", "PDF", "--in", "Author", "-c", "smith"},
+  };
+  for (const auto& search : searches) {
+    std::vector<std::string> args = {"--search", "-l", tree.string(), "--rows"};
+    args.insert(args.end(), search.begin(), search.end());
+    std::vector<std::string> one = args, four = args;
+    one.insert(one.end(), {"--jobs", "1"});
+    four.insert(four.end(), {"--jobs", "4"});
+    const RunResult a = Tessaly(one, path.c_str()), b = Tessaly(four, path.c_str());
+    EXPECT_EQ(a.status, 0) << a.err;
+    EXPECT_NE(a.out.find("slow"), std::string::npos) << search[1];
+    EXPECT_EQ(a.out, b.out) << search[1];
+    EXPECT_EQ(a.err, b.err) << search[1];
+  }
+  // Every kind of row is there: documents, text files, folders, members.
+  const RunResult full = Tessaly({"--search", "-l", tree.string(), "--rows", "-t", "PDF;DOC;TXT", "-c", "harbour",
+                                  "-a", "zip,tar", "--jobs", "4"},
+                                 path.c_str());
+  for (const char* part : {".doc\t", ".pdf\t", "[folder]", "report.pdf\t", "notes.txt\t"})
+    EXPECT_NE(full.out.find(part), std::string::npos) << part;
+}
+
 TEST(ConsoleHelp, HelpAndVersionExitZero) {
   RunResult r = Tessaly({"--help"});
   EXPECT_EQ(r.status, 0);

@@ -53,6 +53,9 @@ TEST(SearchOptions, FiltersAndArchives) {
   EXPECT_FALSE(o.criteria.archiveFormats[3]);  // the list replaces the default
   for (bool f : Parse({"-a", "all"}).criteria.archiveFormats) EXPECT_TRUE(f);
   for (bool f : Parse({"-a", "none"}).criteria.archiveFormats) EXPECT_FALSE(f);
+  EXPECT_EQ(Parse({}).criteria.jobs, 0u);  // one per core
+  EXPECT_EQ(Parse({"--jobs", "1"}).criteria.jobs, 1u);
+  EXPECT_EQ(Parse({"-j", "64"}).criteria.jobs, 64u);
 }
 
 TEST(SearchOptions, BadInputIsAUsageError) {
@@ -69,6 +72,9 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"-a", "zip,7z"},
       {"--sort", "date"},
       {"--descending"},
+      {"--jobs", "0"},
+      {"--jobs", "65"},
+      {"-j", "2x"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), UsageError) << args[0];
 }

@@ -21,7 +21,7 @@
 namespace tessaly::engine {
 namespace {
 
-// A host whose conversion time-out runs out on the `limit`-th poll of each
+// A host whose conversion time-outs run out on the `limit`-th poll of each
 // arming (never when 0).
 class ScriptedHost : public QuietSearchHost {
  public:
@@ -29,18 +29,30 @@ class ScriptedHost : public QuietSearchHost {
   int arms = 0, polls = 0;
   std::function<void()> onPoll;
 
-  void ArmConversionTimeout() override {
-    ++arms;
-    polls = 0;
+  std::unique_ptr<extract::ConversionTimeout> NewConversionTimeout() override {
+    return std::make_unique<Scripted>(*this);
   }
-  bool ConversionTimedOut() override {
-    ++polls;
-    if (onPoll) onPoll();
-    return (limit > 0 && polls >= limit) || polls > 6000;
-  }
-  void StopConversionTimeout() override {}
   std::chrono::milliseconds CaptureTimeout() const override { return captureTimeout; }
   std::chrono::milliseconds captureTimeout{60000};
+
+ private:
+  class Scripted : public extract::ConversionTimeout {
+   public:
+    explicit Scripted(ScriptedHost& host) : host_(host) {}
+    void Arm() override {
+      ++host_.arms;
+      host_.polls = 0;
+    }
+    bool TimedOut() override {
+      ++host_.polls;
+      if (host_.onPoll) host_.onPoll();
+      return (host_.limit > 0 && host_.polls >= host_.limit) || host_.polls > 6000;
+    }
+    void Stop() override {}
+
+   private:
+    ScriptedHost& host_;
+  };
 };
 
 class ContentConditionsTest : public test::TempFolderTest {

@@ -1,0 +1,94 @@
+// A search whose content tests run on workers: stopping it in the middle
+// ends every converter it started and leaves no capture or text file.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../extract/TempFolder.h"
+#include "RecordingHost.h"
+#include "engine/ResultStore.h"
+#include "engine/SearchThread.h"
+
+namespace tessaly::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ParallelSearchTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    const char* path = std::getenv("PATH");
+    oldPath_ = path ? path : "";
+    fs::create_directory(Path("bin"));
+    fs::create_directory(Path("pids"));
+    ::setenv("PATH", Path("bin").c_str(), 1);
+  }
+  void TearDown() override {
+    ::setenv("PATH", oldPath_.c_str(), 1);
+    TempFolderTest::TearDown();
+  }
+
+  std::vector<int> Pids() {
+    std::vector<int> pids;
+    for (const auto& e : fs::directory_iterator(Path("pids"))) pids.push_back(std::stoi(Read(e.path().string())));
+    return pids;
+  }
+
+ private:
+  std::string oldPath_;
+};
+
+// Waits up to `limit` for `done`.
+template <typename Done>
+bool WaitFor(Done done, std::chrono::seconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+TEST_F(ParallelSearchTest, StopEndsEveryConversionAndLeavesNoFileBehind) {
+  // Converters that note their process and then never end by themselves.
+  const std::string note = "echo $$ > \"" + Path("pid.$$") + "\"\n/bin/mv \"" + Path("pid.$$") + "\" \"" +
+                           Path("pids") + "\"\nexec /bin/sleep 120";
+  Script("bin/catdoc", note);
+  Script("bin/pdftotext", note);
+  fs::create_directory(Path("tree"));
+  for (int i = 0; i < 6; ++i) {
+    Write("tree/d" + std::to_string(i) + ".doc", "text");
+    Write("tree/p" + std::to_string(i) + ".pdf", "text");
+  }
+  SearchCriteria criteria;
+  criteria.locationText = Path("tree");
+  criteria.typeText = "PDF;DOC";
+  criteria.containsText = "harbour";
+  criteria.jobs = 4;
+  criteria.Derive();
+  ResultStore store;
+  test::RecordingHost host;
+  {
+    TSearchThread search(criteria, store, host);
+    // Four workers: four conversions run at once.
+    ASSERT_TRUE(WaitFor([&] { return Pids().size() >= 4; }, std::chrono::seconds(30)));
+    search.RequestStop();
+    search.Join();
+  }
+  for (const int pid : Pids())
+    EXPECT_TRUE(WaitFor([pid] { return ::kill(pid, 0) != 0 && errno == ESRCH; }, std::chrono::seconds(10)))
+        << "converter " << pid << " still runs";
+  for (const std::string& name : WorkFiles())
+    EXPECT_TRUE(name.rfind("tmp", 0) != 0 && name.rfind("tempdat", 0) != 0) << name << " left behind";
+  EXPECT_EQ(store.Count(), 0u);
+}
+
+}  // namespace
+}  // namespace tessaly::engine
