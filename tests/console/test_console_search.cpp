@@ -123,58 +123,73 @@ TEST_F(ConsoleSearch, RelativeLocationsReachTheConverters) {
   EXPECT_EQ(r.out, "memo.rtf\t32 b\tdocs\n");
 }
 
-TEST_F(ConsoleSearch, SameRowsWithOneJobAndWithFour) {
+TEST_F(ConsoleSearch, SameRowsAndUnreadableListWithOneJobAndWithFour) {
   // Stand-in converters that print (or write) the document's own bytes,
-  // slowly for "slow" files, so that later files often finish first.
+  // slowly for "slow" files, so that later files often finish first; a
+  // "broken" document makes them fail, a "stuck" one never ends. The Excel
+  // converter is missing.
   const fs::path bin = root_ / "bin";
   fs::create_directories(bin);
-  auto script = [&](const char* name, const std::string& body) {
+  auto script = [&](const char* name, const std::string& failure, const std::string& body) {
     const fs::path p = bin / name;
-    std::ofstream(p) << "#!/bin/sh\ncase \"$3\" in *slow*) sleep 0.3 ;; *mid*) sleep 0.1 ;; esac\n" << body << "\n";
+    std::ofstream(p) << "#!/bin/sh\ncase \"$3\" in *slow*) /bin/sleep 0.3 ;; *mid*) /bin/sleep 0.1 ;; esac\n"
+                     << "case \"$3\" in *broken*) " << failure << " ;; *stuck*) exec /bin/sleep 30 ;; esac\n"
+                     << body << "\n";
     fs::permissions(p, fs::perms::owner_all);
   };
-  script("catdoc", "/bin/cat \"$3\"");
-  script("pdftotext", "/bin/cat \"$3\" > \"$4\"");
+  script("catdoc", "echo \"cannot go on with $3\" >&2; exit 1", "/bin/cat \"$3\"");
+  script("pdftotext", "echo \"Couldn't find trailer\" >&2; exit 1", "/bin/cat \"$3\" > \"$4\"");
   const fs::path tree = root_ / "tree";
+  const std::string zip = fs::path(TESSALY_TEST_DATA) / "archives" / "tree.zip";
+  std::ifstream zipIn(zip, std::ios::binary);
+  const std::string zipBytes(std::istreambuf_iterator<char>(zipIn), {});
   const char* speeds[] = {"slow", "mid", "fast"};
-  for (int f = 0; f < 6; ++f) {
-    const fs::path dir = tree / ("f" + std::to_string(f)) / "inner";
+  for (int f = 0; f < 4; ++f) {
+    const fs::path top = tree / ("f" + std::to_string(f));
+    const fs::path dir = top / "inner";
     fs::create_directories(dir / "harbour.txt");  // a folder row among the tests
     for (int i = 0; i < 4; ++i) {
-      const std::string stem = std::string(speeds[(f + i) % 3]) + std::to_string(i);
+      const std::string stem = std::string(speeds[(f + i) % 3]) + std::to_string(i) + (i == 3 ? "broken" : "");
       const std::string text = (f + i) % 2 ? "the HARBOUR master" : "the quay";
       std::ofstream(dir / (stem + ".doc")) << text;
       std::ofstream(dir / (stem + ".pdf")) << text;
       std::ofstream(dir / (stem + ".txt")) << std::string(1000 * i, 'x') << text;
-      std::ofstream(tree / ("f" + std::to_string(f)) / (stem + ".txt")) << text;
+      std::ofstream(dir / (stem + ".xls")) << text;
+      std::ofstream(top / (stem + ".txt")) << text;
     }
-    fs::copy_file(fs::path(TESSALY_TEST_DATA) / "archives" / "tree.zip", dir / "tree.zip");
-    fs::copy_file(fs::path(TESSALY_TEST_DATA) / "archives" / "gnu.tar", tree / ("f" + std::to_string(f)) / "a.tar");
+    if (f < 2) std::ofstream(dir / "stuck.doc") << "harbour";
+    fs::copy_file(zip, dir / "tree.zip");
+    std::ofstream(dir / "cut.zip") << zipBytes.substr(0, 200);
+    fs::copy_file(fs::path(TESSALY_TEST_DATA) / "archives" / "gnu.tar", top / "a.tar");
     fs::copy_file(fs::path(TESSALY_TEST_DATA) / "pdf" / "gs-smith.pdf", dir / "smith.pdf");
   }
   const std::string path = bin.string();
   const std::vector<std::vector<std::string>> searches = {
-      {"-t", "PDF;DOC;TXT", "-c", "harbour", "-a", "zip,tar"},
+      {"-t", "PDF;DOC;TXT;XLS", "-c", "harbour", "-a", "zip,tar", "--timeout", "1"},
       {"-t", "PDF", "--in", "Author", "-c", "smith"},
   };
   for (const auto& search : searches) {
-    std::vector<std::string> args = {"--search", "-l", tree.string(), "--rows"};
+    std::vector<std::string> args = {"--search", "-l", tree.string(), "--rows", "--unreadable"};
     args.insert(args.end(), search.begin(), search.end());
     std::vector<std::string> one = args, four = args;
     one.insert(one.end(), {"--jobs", "1"});
     four.insert(four.end(), {"--jobs", "4"});
     const RunResult a = Tessaly(one, path.c_str()), b = Tessaly(four, path.c_str());
     EXPECT_EQ(a.status, 0) << a.err;
-    EXPECT_NE(a.out.find("slow"), std::string::npos) << search[1];
+    EXPECT_NE(a.out.find(".pdf\t"), std::string::npos) << search[1];
     EXPECT_EQ(a.out, b.out) << search[1];
     EXPECT_EQ(a.err, b.err) << search[1];
   }
-  // Every kind of row is there: documents, text files, folders, members.
-  const RunResult full = Tessaly({"--search", "-l", tree.string(), "--rows", "-t", "PDF;DOC;TXT", "-c", "harbour",
-                                  "-a", "zip,tar", "--jobs", "4"},
+  // Every kind of row and of unreadable document is there: documents,
+  // text files, folders, members; failed, timed out, damaged archives, the
+  // missing converter.
+  const RunResult full = Tessaly({"--search", "-l", tree.string(), "--rows", "--unreadable", "-t", "PDF;DOC;TXT;XLS",
+                                  "-c", "harbour", "-a", "zip,tar", "--timeout", "1", "--jobs", "4"},
                                  path.c_str());
-  for (const char* part : {".doc\t", ".pdf\t", "[folder]", "report.pdf\t", "notes.txt\t"})
+  for (const char* part : {"slow1.doc\t", "mid0.pdf\t", "[folder]", "report.pdf\t", "notes.txt\t"})
     EXPECT_NE(full.out.find(part), std::string::npos) << part;
+  for (const char* part : {"converter failed\t", "damaged\t", "timed out\t", "cut.zip\n", "xls2csv"})
+    EXPECT_NE(full.err.find(part), std::string::npos) << part << "\n" << full.err;
 }
 
 TEST(ConsoleHelp, HelpAndVersionExitZero) {
