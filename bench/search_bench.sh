@@ -4,22 +4,28 @@
 # that match the same seven case-blind patterns; the commands alternate round
 # by round and the table shows medians. Then the store's memory with
 # 1,000,000 rows.
-#   [ROUNDS=5] bash bench/search_bench.sh [BUILD_DIR]   (built with -DTESSALY_BENCH=ON)
+#   [ROUNDS=5] [ENTRIES=200000] [STORE_ROWS=1000000] bash bench/search_bench.sh [BUILD_DIR]
+# (BUILD_DIR built with -DTESSALY_BENCH=ON; made as a Release build when missing)
 set -euo pipefail
 build=$(realpath -m "${1:-build-bench}")
 rounds=${ROUNDS:-5}
+entries=${ENTRIES:-200000}
+store_rows=${STORE_ROWS:-1000000}
 root=$(cd "$(dirname "$0")/.." && pwd)
-[ -x "$build/bin/tessaly" ] || { cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON -DTESSALY_UI=OFF >/dev/null; cmake --build "$build" -j"$(nproc)"; }
+[ -x "$build/bin/tessaly" ] && [ -x "$build/bin/bench_store_memory" ] || {
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=ON -DTESSALY_UI=OFF >/dev/null
+  cmake --build "$build" -j2 --target tessaly bench_store_memory
+}
 tree=$(mktemp -d /tmp/tessaly-bench-XXXXXX)
 trap 'rm -rf "$tree"' EXIT
-python3 - "$tree" <<'PY'
+python3 - "$tree" "$entries" <<'PY'
 import os, sys, random
 random.seed(7)
-root = sys.argv[1]
+root, entries = sys.argv[1], int(sys.argv[2])
 exts = ["pdf", "doc", "txt", "jpg", "png", "c", "h", "html", "xls", "mp3", "docx", "ppt", "rtf", "o"]
 made = 0
 folders = [root]
-while made < 200000:
+while made < entries:
     parent = random.choice(folders[-200:])
     d = os.path.join(parent, "dir%d" % made)
     os.mkdir(d); folders.append(d); made += 1
@@ -38,4 +44,4 @@ python3 "$root/bench/alternate.py" "$rounds" \
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "find lists:    $(find "$tree" \( "${patterns[@]}" \) -print | wc -l)"
 echo "tessaly lists: $("$build/bin/tessaly" --search -l "$tree" --rows | wc -l)"
-"$build/bin/bench_store_memory" 1000000
+"$build/bin/bench_store_memory" "$store_rows"

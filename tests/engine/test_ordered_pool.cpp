@@ -24,7 +24,8 @@ TEST(OrderedPool, CommitsInSubmissionOrderWithOneStateAtATime) {
   std::vector<State> states(3);
   std::vector<int> committed;
   std::atomic<int> committing{0};
-  bool overlap = false, shared = false;
+  bool overlap = false;
+  std::atomic<bool> shared{false};
   {
     Pool pool({&states[0], &states[1], &states[2]}, nullptr, 4, [&](int& v) {
       overlap = overlap || committing.fetch_add(1) != 0;
@@ -37,7 +38,7 @@ TEST(OrderedPool, CommitsInSubmissionOrderWithOneStateAtATime) {
         continue;
       }
       pool.Submit([i, &shared](State& s) {
-        shared = shared || s.busy.exchange(true);
+        if (s.busy.exchange(true)) shared.store(true);
         ++s.jobs;
         // Later jobs often end first.
         std::this_thread::sleep_for(std::chrono::microseconds((i * 37) % 5 * 200));
@@ -50,7 +51,7 @@ TEST(OrderedPool, CommitsInSubmissionOrderWithOneStateAtATime) {
   }
   for (int i = 0; i < 300; ++i) ASSERT_EQ(committed[static_cast<std::size_t>(i)], i);
   EXPECT_FALSE(overlap) << "two commits at once";
-  EXPECT_FALSE(shared) << "a worker's state used by two jobs at once";
+  EXPECT_FALSE(shared.load()) << "a worker's state used by two jobs at once";
   EXPECT_GT(states[0].jobs + states[1].jobs + states[2].jobs, 0);
 }
 
