@@ -78,7 +78,7 @@ class CaptureFile {
   CaptureFile() = default;
   ~CaptureFile() {
     Close();
-    if (!path_.empty() && !platform::IsFileHeldOpen(path_)) ::unlink(path_.c_str());
+    if (!path_.empty()) platform::RemoveUnlessHeldOpen(path_);
   }
   CaptureFile(const CaptureFile&) = delete;
   CaptureFile& operator=(const CaptureFile&) = delete;

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -14,6 +15,8 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+#include "platform/FileLock.h"
 
 extern char** environ;
 
@@ -102,6 +105,19 @@ bool WaitFor(pid_t pid, std::chrono::milliseconds timeout, int& status, const st
   return false;
 }
 
+// Held while a child is being started: from its start to its exec (which
+// posix_spawn waits for) it holds every descriptor of this process.
+std::mutex& SpawnMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+int Spawn(pid_t* pid, const std::string& program, const posix_spawn_file_actions_t* actions,
+          const posix_spawnattr_t* attributes, char* const* args) {
+  std::lock_guard lock(SpawnMutex());
+  return ::posix_spawn(pid, program.c_str(), actions, attributes, args, environ);
+}
+
 int DecodeStatus(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
@@ -160,7 +176,7 @@ std::optional<CapturedRun> RunCapturing(const std::vector<std::string>& argv, co
 
   auto args = ArgPointers(argv);
   pid_t pid = 0;
-  const int rc = ::posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ);
+  const int rc = Spawn(&pid, argv[0], actions.get(), attributes.get(), args.data());
   if (rc != 0) {
     errno = rc;
     return std::nullopt;
@@ -201,7 +217,7 @@ bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended, int err
 
   auto args = ArgPointers(argv);
   pid_t pid = 0;
-  if (::posix_spawn(&pid, argv[0].c_str(), actions.get(), attributes.get(), args.data(), environ) != 0) return false;
+  if (Spawn(&pid, argv[0], actions.get(), attributes.get(), args.data()) != 0) return false;
   auto flag = std::make_shared<DetachedEnd>();
   flag->pid = pid;
   if (ended) *ended = flag;
@@ -213,6 +229,11 @@ bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended, int err
     flag->ended.store(true);
   }).detach();
   return true;
+}
+
+bool RemoveUnlessHeldOpen(const std::string& path) {
+  std::lock_guard lock(SpawnMutex());
+  return !IsFileHeldOpen(path) && ::unlink(path.c_str()) == 0;
 }
 
 void EndDetached(const EndFlag& ended, std::chrono::milliseconds grace) {

@@ -58,6 +58,12 @@ using EndFlag = std::shared_ptr<const DetachedEnd>;
 // state that thread sets. False when the process could not be started.
 bool StartDetached(const std::vector<std::string>& argv, EndFlag* ended = nullptr, int errorFd = -1);
 
+// Removes the file at `path` unless a process holds it open; true when it
+// was removed. A child being started holds every descriptor of this process
+// for a moment (until its exec closes them), so the check waits until no
+// child of this process is being started.
+bool RemoveUnlessHeldOpen(const std::string& path);
+
 // Ends a child StartDetached started, with whatever it started in its
 // process group: SIGTERM, after `grace` SIGKILL; returns once it was reaped
 // (or after a further second). Nothing when it has ended already.
