@@ -29,7 +29,8 @@ TArchiveReader ReaderForPath(const std::string& archivePath);
 // once. An archive that cannot be opened or is not of its reader's format
 // lists nothing. Returns why the archive could not be read: permission
 // denied or a path too long when it cannot be opened; damaged when its
-// headers run past its end (cut short), when it does not start as its
+// reader finds it cut short (a header or member data past its end, a count
+// not reached, an end marker missing), when it does not start as its
 // reader's format does (an empty file excepted), or when a reader rejects
 // it with an error (which is then raised as below, after noting the archive
 // in the context).

@@ -40,14 +40,20 @@ void ReadArjMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   TByteCursor c(source, 0);
   std::uint16_t id = 0, size = 0;
   if (!c.U16(id) || id != kHeaderId) return source.NoteNotOfFormat();
-  if (!c.U16(size) || size > kMaxBasicHeader) return;
+  // A read that fails below has run past the end: every whole ARJ archive
+  // ends with the empty end header, so the file was cut short.
+  if (!c.U16(size)) return source.NoteCutShort();
+  if (size > kMaxBasicHeader) return;
   c.Skip(size);
-  if (!SkipTrailer(c)) return;
+  if (!SkipTrailer(c)) return source.NoteCutShort();
   while (true) {
-    if (!c.U16(id) || id != kHeaderId) return;
-    if (!c.U16(size) || size == 0 || size > kMaxBasicHeader) return;
+    if (!c.U16(id)) return source.NoteCutShort();
+    if (id != kHeaderId) return;
+    if (!c.U16(size)) return source.NoteCutShort();
+    if (size == 0 || size > kMaxBasicHeader) return;
     std::string basic(std::min<std::uint64_t>(size, c.Remaining()), '\0');
     c.Read(basic.data(), basic.size());
+    if (basic.size() < size) source.NoteCutShort();
     const auto* b = reinterpret_cast<const unsigned char*>(basic.data());
     if (basic.size() < kFixedFields) return;
     const std::size_t nameAt = b[kFirstHeaderSizeAt];
@@ -58,7 +64,7 @@ void ReadArjMembers(const engine::SearchCriteria& criteria, TByteSource& source,
     const std::string raw = basic.substr(nameAt, nul == std::string::npos ? std::string::npos : nul - nameAt);
     sink.Member(MemberNameText(raw), MemberSizeText(uncompressed));
     if (basic.size() < size) return;  // the file ended inside the header
-    if (!SkipTrailer(c)) return;
+    if (!SkipTrailer(c)) return source.NoteCutShort();
     c.Skip(compressed);
   }
 }

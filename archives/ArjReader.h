@@ -14,7 +14,10 @@ namespace tessaly::archives {
 // current ARJ (and the extended file position of multi-volume members) are
 // all read right; extended headers are stepped over by their sizes. The walk
 // ends at a header without the id, the end header (basic header size 0), or
-// a header that cannot be read. Nothing when the ARJ flag is clear.
+// a header that cannot be read. Nothing when the ARJ flag is clear. Notes
+// the source cut short when a header, its extended headers or a member's
+// data run past the end of the file, or the file ends before the end header
+// (every ARJ archive and volume ends with it).
 void ReadArjMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink);
 
 }  // namespace tessaly::archives

@@ -27,8 +27,9 @@ class TByteSource {
   // copied (fewer only at the end of the source or on a read error).
   virtual std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) = 0;
 
-  // Set by a reader that finds the source cut short: the ZIP end record
-  // missing after local headers, a TAR member's data running past the end.
+  // Set by a reader that finds the source cut short: a header or a
+  // member's data running past the end, an entry count not reached, an end
+  // marker that every archive of the format has missing.
   bool CutShort() const { return cutShort_; }
   void NoteCutShort() { cutShort_ = true; }
   // Set by a reader whose format's signature is not where it belongs: the

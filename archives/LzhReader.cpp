@@ -104,6 +104,18 @@ std::string MemberName(const Names& names) {
   return dir + file;
 }
 
+// True when the `got` bytes of `h` (fewer than a method id's end) agree
+// with the start of a header: "-lh" or "-lz" from byte 2 on.
+bool StartsMethodId(const unsigned char* h, std::size_t got) {
+  const char* const forms[] = {"-lh", "-lz"};
+  for (const char* form : forms) {
+    bool agrees = true;
+    for (std::size_t i = 2; i < got && i < 5; ++i) agrees = agrees && h[i] == static_cast<unsigned char>(form[i - 2]);
+    if (agrees) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink) {
@@ -114,10 +126,15 @@ void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source,
     unsigned char h[kLevel3BaseSize] = {};
     const std::size_t got = source.ReadAt(p, h, sizeof h);
     if (got < 7 || h[2] != '-' || h[3] != 'l' || (h[4] != 'h' && h[4] != 'z')) {
-      if (p == 0) source.NoteNotOfFormat();
+      // The end byte 0 is not required (not every archiver writes it), but
+      // a method id begun and cut by the end of the file is a cut header.
+      if (got > 0 && got < 7 && h[0] != 0 && StartsMethodId(h, got))
+        source.NoteCutShort();
+      else if (p == 0)
+        source.NoteNotOfFormat();
       return;
     }
-    if (got < kBaseSize) return;
+    if (got < kBaseSize) return source.NoteCutShort();
     const std::uint8_t level = h[kLevelAt];
     const std::uint32_t packed = Le32(h + 7);
     const std::uint32_t original = Le32(h + 11);
@@ -126,9 +143,11 @@ void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source,
 
     if (level == 2 || level == 3) {
       const bool wide = level == 3;
-      if (got < (wide ? kLevel3BaseSize : kLevel2BaseSize)) return;
+      if (got < (wide ? kLevel3BaseSize : kLevel2BaseSize)) return source.NoteCutShort();
       const std::uint64_t headerSize = wide ? Le32(h + 24) : Le16(h);
       const std::uint64_t firstSize = wide ? Le32(h + 28) : Le16(h + 24);
+      // The extended headers lie inside the header's size.
+      if (p + headerSize > source.Size()) source.NoteCutShort();
       const auto ext =
           ReadExtendedHeaders(source, p + (wide ? kLevel3BaseSize : kLevel2BaseSize), firstSize, wide ? 4 : 2, names);
       if (!ext) return;
@@ -143,10 +162,13 @@ void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source,
       c.Read(raw.data(), raw.size());
       if (!raw.empty()) names.file = raw;
       next = p + 2 + s + packed;
+      if (p + 2 + s > source.Size()) source.NoteCutShort();
       if (level == 1 && s >= 2 && raw.size() == n) {
         unsigned char first[2];
         if (source.ReadAt(p + s, first, 2) != 2) return;
         const auto ext = ReadExtendedHeaders(source, p + 2 + s, Le16(first), 2, names);
+        // Level-1 packed sizes count the extended headers.
+        if (!ext && next > source.Size()) source.NoteCutShort();
         if (!ext) return;
         if (names.packed) next = p + 2 + s + *ext + *names.packed;
       }
@@ -154,6 +176,7 @@ void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source,
 
     const std::string name = MemberName(names);
     if (!name.empty()) sink.Member(name, MemberSizeText(names.original ? *names.original : original));
+    if (next > source.Size()) source.NoteCutShort();  // the packed data runs past the end
     if (next <= p) return;
     c.Seek(next);
   }

@@ -17,7 +17,9 @@ namespace tessaly::archives {
 // separators become `/`. The walk ends at a header whose method id does not
 // start with "-lh" or "-lz", at a level-0 name length of 0, at a short
 // header, or at a step that does not move forward. Nothing when the LZH
-// flag is clear.
+// flag is clear. Notes the source cut short when a header (begun by its
+// method id) or a member's packed data run past the end of the file. The end
+// byte 0 is not required, so a cut between members is not seen.
 void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink);
 
 }  // namespace tessaly::archives

@@ -12,6 +12,7 @@ constexpr std::size_t kCommonSize = 7;  // CRC, type, flags, header size
 constexpr std::uint8_t kFileBlock = 0x74;
 constexpr std::uint8_t kOldSubBlock = 0x77;
 constexpr std::uint8_t kServiceBlock = 0x7A;  // same layout as a file block
+constexpr std::uint8_t kEndBlock = 0x7B;
 constexpr std::uint16_t kLongBlock = 0x8000;  // a 4-byte data size at offset 7
 constexpr std::uint16_t kLargeSizes = 0x0100;
 constexpr std::uint16_t kWideName = 0x0200;
@@ -81,24 +82,37 @@ void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   unsigned char marker[sizeof kMarker];
   if (!c.Read(marker, sizeof marker) || std::memcmp(marker, kMarker, sizeof kMarker) != 0)
     return source.NoteNotOfFormat();
+  // The end block is optional (archivers can leave it out), so the file may
+  // end after any block; a cut shows as a block whose header or data run
+  // past the end, or as the marker alone. Bytes after an end block are no
+  // part of the archive.
+  const std::uint64_t fileSize = source.Size();
+  bool ended = false;
+  auto cutShort = [&] {
+    if (!ended) source.NoteCutShort();
+  };
   while (true) {
     const std::uint64_t p = c.Position();
     unsigned char h[kCommonSize];
-    if (!c.Read(h, sizeof h)) return;
+    if (!c.Read(h, sizeof h)) {
+      if (p < fileSize || p == sizeof kMarker) cutShort();
+      return;
+    }
     const std::uint8_t type = h[2];
     const std::uint16_t flags = Le16(h + 3);
     const std::uint16_t headerSize = Le16(h + 5);
     std::uint64_t dataSize = 0;
+    if (p + headerSize > fileSize) cutShort();
 
     if (type == kFileBlock || (type == kServiceBlock && (flags & kLongBlock))) {
       unsigned char f[kFileFixedSize];
-      if (!c.Read(f, sizeof f)) return;
+      if (!c.Read(f, sizeof f)) return cutShort();
       dataSize = Le32(f);
       std::uint64_t unpacked = Le32(f + 4);
       const std::size_t nameSize = Le16(f + kNameSizeAt);
       if (flags & kLargeSizes) {
         std::uint32_t highPacked = 0, highUnpacked = 0;
-        if (!c.U32(highPacked) || !c.U32(highUnpacked)) return;
+        if (!c.U32(highPacked) || !c.U32(highUnpacked)) return cutShort();
         dataSize |= static_cast<std::uint64_t>(highPacked) << 32;
         unpacked |= static_cast<std::uint64_t>(highUnpacked) << 32;
       }
@@ -122,11 +136,13 @@ void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
       }
     } else if (type == kOldSubBlock || (flags & kLongBlock)) {
       std::uint32_t size = 0;
-      if (!c.U32(size)) return;
+      if (!c.U32(size)) return cutShort();
       dataSize = size;
     }
 
     const std::uint64_t step = headerSize + dataSize;
+    if (p + step > fileSize) cutShort();
+    if (type == kEndBlock) ended = true;
     if (step == 0 || p + step < p) return;  // the walk would stand still
     c.Seek(p + step);
   }

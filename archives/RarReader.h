@@ -24,7 +24,10 @@ std::vector<std::uint16_t> DecodeRarWideName(std::string_view plain, std::string
 // and wide names (flag 0x200) are read. Directory members ((flags AND 0xE0)
 // = 0xE0) show "[folder]" and are left out when "Include subfolders" is off.
 // The walk ends at a short header, a file block with name size 0, or a step
-// that does not move forward. Nothing when the RAR flag is clear.
+// that does not move forward. Nothing when the RAR flag is clear. Notes the
+// source cut short when a block's header or data run past the end of the
+// file, or the marker stands alone; the end block (0x7B) is optional, so a
+// cut between blocks is not seen, and nothing after an end block counts.
 void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink);
 
 }  // namespace tessaly::archives

@@ -159,7 +159,12 @@ void ReadTarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   std::uint64_t nextSize = 0;
   while (true) {
     unsigned char h[kBlock];
-    if (!c.Read(h, sizeof h)) return;
+    const std::uint64_t at = c.Position();
+    // A header begun (the walk stands on a non-zero byte) and cut by the end.
+    if (!c.Read(h, sizeof h)) {
+      if (at < source.Size()) source.NoteCutShort();
+      return;
+    }
     const bool gnu = std::memcmp(h + kMagicOffset, "ustar  \0", 8) == 0;
     const bool posix = std::memcmp(h + kMagicOffset, "ustar\0" "00", 8) == 0;
     if (!gnu && !posix) {
@@ -177,7 +182,7 @@ void ReadTarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
       // Header data of the member that follows.
       if (headerSize <= kMaxHeaderData) {
         const std::optional<std::string> data = c.Bytes(static_cast<std::size_t>(headerSize));
-        if (!data) return;
+        if (!data) return source.NoteCutShort();
         if (type == 'L') {
           nextName = FieldText(reinterpret_cast<const unsigned char*>(data->data()), data->size());
         } else {
@@ -209,7 +214,7 @@ void ReadTarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
         // Old GNU sparse maps continue in extension blocks before the data.
         unsigned char ext[kBlock];
         do {
-          if (!c.Read(ext, sizeof ext)) return;
+          if (!c.Read(ext, sizeof ext)) return source.NoteCutShort();
         } while (ext[kExtensionExtendedOffset] != 0);
       }
     }

@@ -29,7 +29,8 @@ std::int32_t TarNumberValue(const std::string& text);
 // `5`) keep their size text and are left out when "Include subfolders" is
 // off. After each member's data the zero padding is skipped byte-wise; the
 // walk ends at the end of the file or the first block without a known
-// magic. The number-field error of TarNumberValue is not caught.
+// magic. The number-field error of TarNumberValue is not caught. Notes the
+// source cut short when a header or a member's data run past the end.
 void ReadTarMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink);
 
 }  // namespace tessaly::archives

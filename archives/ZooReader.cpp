@@ -19,17 +19,25 @@ void ReadZooMembers(const engine::SearchCriteria& criteria, TByteSource& source,
   TByteCursor c(source, kTagOffset);
   std::uint32_t tag = 0, first = 0;
   if (!c.U32(tag) || tag != kTag) return source.NoteNotOfFormat();
-  if (!c.U32(first)) return;
+  // Every whole ZOO archive ends its chain of entries with an end entry (next
+  // offset 0); a read that fails before it has run past the end of a cut
+  // file, as has an entry whose packed data does.
+  if (!c.U32(first)) return source.NoteCutShort();
   std::uint64_t p = first;
   while (true) {
     c.Seek(p);
     unsigned char e[kEntryFixed];
-    if (!c.Read(e, sizeof e) || Le32(e) != kTag) return;
+    if (!c.Read(e, sizeof e)) return source.NoteCutShort();
+    if (Le32(e) != kTag) return;
     const std::uint32_t next = Le32(e + 6);
+    const std::uint64_t dataEnd = std::uint64_t{Le32(e + 10)} + Le32(e + 24);
     const std::uint32_t size = Le32(e + 20);
     const auto raw = ReadTerminatedName(c, kMaxTerminatedName, kNameStop);
+    // A name is given up past kMaxTerminatedName bytes; fewer left is a cut.
+    if (!raw && source.Size() - (p + kEntryFixed) <= kMaxTerminatedName) source.NoteCutShort();
     if (!raw) return;
     if (!raw->empty()) sink.Member(MemberNameText(*raw), MemberSizeText(size));
+    if (next != 0 && dataEnd > source.Size()) source.NoteCutShort();
     // The end entry points back to the archive header; a chain that turns
     // back anywhere else would loop.
     if (next <= p) return;

@@ -121,27 +121,34 @@ TEST_F(DispatchArchiveTest, TarNumberErrorAfterTheFirstEntrysMembers) {
   EXPECT_EQ(store_.Row(0).Name, "a.txt");
 }
 
-// Whole archives are read; not of their type (or cut short, where the
-// format tells: ZIP by its end record, TAR by its members' sizes) they are
-// damaged; empty ones (an empty file, a ZIP or TAR without members) are not.
+// Whole archives are read; not of their type, or cut short where the
+// format shows it, they are damaged; empty ones (an empty file, a ZIP or TAR
+// without members) are not.
 TEST_F(DispatchArchiveTest, DamagedArchivesSaySo) {
   const std::optional<engine::UnreadableCause> damaged = engine::UnreadableCause::Damaged, none;
-  // The length cut to, inside a member's data; 0: a cut the format does not
-  // show.
-  const std::pair<const char*, std::size_t> fixtures[] = {
-      {"tree.zip", 300}, {"ustar.tar", 1500}, {"tree.arj", 0},   {"tree.cab", 0}, {"tree.ace", 0},
-      {"tree.arc", 0},   {"level1.lzh", 0},   {"basic.rar", 0}, {"tree.zoo", 0}};
+  // Lengths cut to: inside the data of the last member that has data, inside
+  // a header, and at the end of the last member (shown only by formats whose
+  // end marker every archiver writes; 0: not shown).
+  struct Cuts {
+    const char* name;
+    std::size_t data, header, end;
+  };
+  const Cuts fixtures[] = {
+      {"tree.zip", 439, 400, 440}, {"ustar.tar", 4610, 4300, 0}, {"tree.arj", 417, 370, 420},
+      {"tree.cab", 1500, 100, 0},  {"tree.ace", 173, 150, 0},    {"tree.arc", 70, 50, 74},
+      {"level1.lzh", 95, 110, 0},  {"basic.rar", 159, 130, 0},   {"tree.zoo", 338, 290, 346}};
   engine::SearchContext context{criteria_, store_, host_, stop_, DispatchArchive};
-  for (const auto& [name, cut] : fixtures) {
-    const std::string bytes = testing::Fixture(name);
-    EXPECT_EQ(DispatchArchive(context, Put(name, bytes), "*"), none) << name;
-    if (cut > 0) {
-      EXPECT_EQ(DispatchArchive(context, Put(name, bytes.substr(0, cut)), "*"), damaged) << name << " cut";
-    }
-    EXPECT_EQ(DispatchArchive(context, Put(name, "plain text, no archive at all\n" + std::string(600, 'x')), "*"),
+  for (const auto& f : fixtures) {
+    const std::string bytes = testing::Fixture(f.name);
+    EXPECT_EQ(DispatchArchive(context, Put(f.name, bytes), "*"), none) << f.name;
+    for (const std::size_t cut : {f.data, f.header, f.end})
+      if (cut > 0) {
+        EXPECT_EQ(DispatchArchive(context, Put(f.name, bytes.substr(0, cut)), "*"), damaged) << f.name << " cut at " << cut;
+      }
+    EXPECT_EQ(DispatchArchive(context, Put(f.name, "plain text, no archive at all\n" + std::string(600, 'x')), "*"),
               damaged)
-        << name << " of another type";
-    EXPECT_EQ(DispatchArchive(context, Put(name, ""), "*"), none) << name << " empty";
+        << f.name << " of another type";
+    EXPECT_EQ(DispatchArchive(context, Put(f.name, ""), "*"), none) << f.name << " empty";
   }
   EXPECT_EQ(DispatchArchive(context, Put("empty.zip", testing::Fixture("empty.zip")), "*"), none);
   EXPECT_EQ(DispatchArchive(context, Put("empty.tar", std::string(10240, '\0')), "*"), none);

@@ -192,29 +192,24 @@ ZOO_TAG = 0xFDC4A7DC
 
 
 def zoo_archive(entries):
+    """Each entry is followed by its packed data, as zoo writes them; the
+    chain ends with an end entry (next offset 0)."""
     head = b"ZOO 2.10 Archive.\x1a\0\0" + struct.pack("<IIIBB", ZOO_TAG, 34, 0, 2, 1)
     out = bytearray(head)
-    pos = len(out)
-    blobs = []
-    for name, size, deleted in entries:
-        blobs.append((name, size, deleted))
-    offsets = []
-    for name, size, deleted in blobs:
-        offsets.append(pos)
-        pos += 38 + 13 + 3 + 16  # fixed part, name field, var-dir length etc.
-    offsets.append(pos)
-    for i, (name, size, deleted) in enumerate(blobs):
-        entry = struct.pack("<IBBIIHHHI", ZOO_TAG, 1, 0, offsets[i + 1], pos, 0, 0, 0, size) \
-            + struct.pack("<IBBBBIH", 0, 1, 0, deleted, 0, 0, 0)
+    for name, size, deleted, data in entries:
+        at = len(out) + 38 + 13 + 3 + 16  # fixed part, name field, var-dir length etc.
+        entry = struct.pack("<IBBIIHHHI", ZOO_TAG, 1, 0, at + len(data), at, 0, 0, 0, size) \
+            + struct.pack("<IBBBBIH", len(data), 1, 0, deleted, 0, 0, 0)
         entry += name.ljust(13, b"\0") + b"\0" * 19
-        assert len(entry) == offsets[i + 1] - offsets[i]
-        out += entry
+        assert len(out) + len(entry) == at
+        out += entry + data
     # The end entry: tag, next offset 0.
     out += struct.pack("<IBBI", ZOO_TAG, 1, 0, 0) + b"\0" * 60
     return bytes(out)
 
 
-put("tree.zoo", zoo_archive([(b"a.txt", 5, 0), (b"gone.txt", 1001, 1), (b"", 3, 0), (b"c.txt", 2000000, 0)]))
+put("tree.zoo", zoo_archive([(b"a.txt", 5, 0, b"hello"), (b"gone.txt", 1001, 1, b"g" * 8), (b"", 3, 0, b"abc"),
+                             (b"c.txt", 2000000, 0, b"c" * 16)]))
 
 # ---- ARC ---------------------------------------------------------------
 
