@@ -176,7 +176,8 @@ void ReadLzhMembers(const engine::SearchCriteria& criteria, TByteSource& source,
 
     const std::string name = MemberName(names);
     if (!name.empty()) sink.Member(name, MemberSizeText(names.original ? *names.original : original));
-    if (next > source.Size()) source.NoteCutShort();  // the packed data runs past the end
+    // The packed data runs past the end (a sum past 2^64 wraps below p).
+    if (next > source.Size() || next < p) source.NoteCutShort();
     if (next <= p) return;
     c.Seek(next);
   }

@@ -141,7 +141,7 @@ void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
     }
 
     const std::uint64_t step = headerSize + dataSize;
-    if (p + step > fileSize) cutShort();
+    if (headerSize > fileSize - p || dataSize > fileSize - p - headerSize) cutShort();
     if (type == kEndBlock) ended = true;
     if (step == 0 || p + step < p) return;  // the walk would stand still
     c.Seek(p + step);
