@@ -74,7 +74,16 @@ class CentralDirectory {
   // True when the archive ends with its end record, as every whole ZIP
   // file does.
   bool Ends() {
-    if (!loaded_) Load();
+    if (loaded_) return ended_;
+    // Most archives carry no comment, so their end record is the file's
+    // last bytes: seen there, the 64 KiB search and the directory can wait
+    // until a member needs them.
+    const std::uint64_t size = source_.Size();
+    unsigned char record[kEndRecordSize];
+    if (size >= kEndRecordSize && source_.ReadAt(size - kEndRecordSize, record, sizeof record) == sizeof record &&
+        Le32(record) == kEndSignature && Le16(record + kEndRecordSize - 2) == 0)
+      return true;
+    Load();
     return ended_;
   }
 
