@@ -62,7 +62,7 @@ for n in range(count):
         z.writestr('word/footer1.xml', '<w:ftr %s>%s</w:ftr>' % (W, para('Page footer')))
 PY
 mkdir "$work/quarter"
-ls "$work/all" | head -n $((count / 4)) | while read -r f; do ln "$work/all/$f" "$work/quarter/$f"; done
+ls "$work/all" | sed -n "1,$((count / 4))p" | while read -r f; do ln "$work/all/$f" "$work/quarter/$f"; done
 echo "files: $count ($(du -sh "$work/all" | cut -f1), $(python3 -c "
 import sys, zipfile, glob
 print(sum(zipfile.ZipFile(f).getinfo('word/document.xml').file_size for f in glob.glob(sys.argv[1] + '/*.docx')) // 1000000)" "$work/all") MB of document XML)"

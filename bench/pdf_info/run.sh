@@ -71,7 +71,7 @@ for i in range(count):
         f.write(data)
 PY
 mkdir "$work/quarter"
-ls "$work/all" | head -n $((count / 4)) | while read -r f; do ln "$work/all/$f" "$work/quarter/$f"; done
+ls "$work/all" | sed -n "1,$((count / 4))p" | while read -r f; do ln "$work/all/$f" "$work/quarter/$f"; done
 echo "files: $count ($(du -sh "$work/all" | cut -f1))"
 
 for run in 1 2; do
