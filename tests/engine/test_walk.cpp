@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -143,13 +144,18 @@ TEST_F(WalkTest, ArchivesGoToTheDispatcherWhateverThePatterns) {
   File("data.zipx");
   File("sub/old.ARJ");
   fs::create_directories(root_ / "folder.zip");
+  // Archive listings run on the pool's workers, so the dispatcher is called
+  // from several threads at once, in no set order.
+  std::mutex lock;
   std::vector<std::string> offered;
   SearchCriteria c;
   c.typeText = "PDF";
   Search(c, [&](SearchContext&, const std::string& path, const std::string& patterns) {
+    const std::lock_guard<std::mutex> hold(lock);
     offered.push_back(Rel(path) + " " + patterns);
     return std::optional<UnreadableCause>();
   });
+  std::sort(offered.begin(), offered.end());
   // data.zipx matches *.zip by the three-letter rule; the dispatcher decides.
   EXPECT_EQ(offered, (Rows{"./data.zip **.PDF", "./data.zipx **.PDF", "./sub/old.ARJ **.PDF"}));
 }
