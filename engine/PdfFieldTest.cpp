@@ -43,7 +43,12 @@ ReadVerdict PdfFieldVerdict(SearchContext& context, const std::string& path, con
   if (index == 0) return ReadVerdict::Miss();
   if (!context.pdfToolkit) context.pdfToolkit = std::make_shared<pdf::TPdfToolkit>();
   pdf::TPdfToolkit& toolkit = *context.pdfToolkit;
-  if (toolkit.LoadFromFile(path) == 0) return ReadVerdict::Unreadable(UnreadableCause::Damaged);
+  // A large file is read and scanned in pieces; a stop ends that early.
+  toolkit.SetStopCheck([&context] { return context.Stopped(); });
+  const int loaded = toolkit.LoadFromFile(path);
+  toolkit.SetStopCheck({});
+  if (context.Stopped()) return ReadVerdict::Miss();
+  if (loaded == 0) return ReadVerdict::Unreadable(UnreadableCause::Damaged);
   const int encrypted = toolkit.Encrypted();
   if (encrypted == pdf::kOtherEncrypted ||
       (encrypted == pdf::kStandardEncrypted && !toolkit.SelectedDocument().AcceptedPassword()))

@@ -101,6 +101,11 @@ bool TPDFDocument::Load(std::string fileText) {
     // dictionary; should that fail, the document stays without an
     // accepted password and its fields read as empty.
   }
+  // Stopped while object streams were indexed: the index may lack members.
+  if (loaded && StopRequested()) {
+    Reset();
+    loaded = false;
+  }
   return loaded;
 }
 
@@ -207,7 +212,14 @@ bool TPDFDocument::IndexIsSound() const {
 bool TPDFDocument::Rebuild() {
   ClearIndex();
   TPDFObjectScan scan;
-  scan.Feed(fileText_);
+  // Fed a mebibyte at a time, so that a stop request ends a scan of a large
+  // file early.
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  const std::string_view text(fileText_);
+  for (std::size_t at = 0; at < text.size() && !scan.Full(); at += kPiece) {
+    if (StopRequested()) throw TPDFLoadStopped{};
+    scan.Feed(text.substr(at, kPiece));
+  }
   scan.Finish();
   const std::vector<TPDFObjectScan::THeader> headers = scan.Newest();
   const std::size_t limit = std::min(kMaxIndexEntries, kIndexEntriesFree + fileText_.size() / 4);
@@ -285,7 +297,7 @@ void TPDFDocument::IndexObjectStreams() {
   // a bounded time.
   std::uint64_t decoded = 0;
   for (const auto& [number, generation] : streams) {
-    if (decoded >= kMaxIndexedObjectStreamBytes) break;
+    if (decoded >= kMaxIndexedObjectStreamBytes || StopRequested()) break;
     TPDFIndObj* holder = FindIndObj(number, generation);
     auto* objStm = holder != nullptr ? PDFAs<TPDFStream>(holder->LoadObject()) : nullptr;
     if (objStm == nullptr || objStm->Dictionary()->TypeName() != "ObjStm") continue;

@@ -21,6 +21,7 @@
 
 #include "pdf/PDFIndObj.h"
 #include "pdf/PDFSecurity.h"
+#include "pdf/PDFStopCheck.h"
 #include "pdf/PDFStructure.h"
 
 namespace tessaly::pdf {
@@ -65,6 +66,9 @@ class TPDFDocument {
   // empty password is tried at the end.
   bool Load(std::string fileText);
   bool Load(std::istream& stream);
+  // Asked while a rebuild scans the file and while object streams are
+  // indexed; true ends the load as failed.
+  void SetStopCheck(TPDFStopCheck check) { stopCheck_ = std::move(check); }
   // Back to the empty state: store cleared, a new empty trailer, no entries,
   // no index, no file text, encryption state cleared.
   void Reset();
@@ -115,6 +119,8 @@ class TPDFDocument {
  private:
   friend class TPDFIndObj;
 
+  bool StopRequested() const { return stopCheck_ && stopCheck_(); }
+
   bool CheckHeader();
   bool ReadCrossReference();
   void ClearIndex();
@@ -144,6 +150,7 @@ class TPDFDocument {
   };
 
   std::string fileText_;
+  TPDFStopCheck stopCheck_;
   std::string version_;
   std::size_t headerOffset_ = 0;  // where "%PDF-" starts
   bool rebuilt_ = false;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -41,26 +42,33 @@ class TFileDescriptor {
   int fd_;
 };
 
-// All bytes of a regular file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& out) {
+// All bytes of a regular file; false when it cannot be opened or read, or
+// when `stop` says so between two pieces.
+bool ReadWholeFile(const std::string& path, std::string& out, const TPDFStopCheck& stop) {
   // Non-blocking, so that a FIFO with a PDF name does not wait for a writer;
   // it is then refused as not a regular file.
   TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (fd.Get() < 0) return false;
   struct stat st {};
   if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  out.clear();
-  out.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
+  // Read straight into the text, in pieces of 4 MiB, as far as the file
+  // goes now; it may have grown or shrunk since fstat.
+  constexpr std::size_t kPiece = std::size_t{4} << 20;
+  std::size_t filled = 0;
+  out.resize(static_cast<std::size_t>(st.st_size) + 1);
   for (;;) {
-    const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-    if (n == 0) return true;
+    if (stop && stop()) return false;
+    if (filled == out.size()) out.resize(out.size() + kPiece);
+    const ssize_t n = ::read(fd.Get(), out.data() + filled, std::min(kPiece, out.size() - filled));
+    if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    out.append(buffer, static_cast<std::size_t>(n));
+    filled += static_cast<std::size_t>(n);
   }
+  out.resize(filled);
+  return true;
 }
 
 std::string HexText(const std::string& bytes) {
@@ -121,8 +129,12 @@ int TPdfToolkit::Adopt(std::unique_ptr<TPDFDocument> document, bool loaded) {
 int TPdfToolkit::LoadFromFile(const std::string& fileName) {
   try {
     std::string bytes;
-    if (!ReadWholeFile(fileName, bytes)) return 0;
-    return LoadFromMemory(std::move(bytes));
+    if (!ReadWholeFile(fileName, bytes, stopCheck_)) return 0;
+    auto document = std::make_unique<TPDFDocument>();
+    document->SetStopCheck(stopCheck_);
+    const bool loaded = document->Load(std::move(bytes));
+    document->SetStopCheck({});
+    return Adopt(std::move(document), loaded);
   } catch (...) {
     return 0;
   }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "pdf/PDFStopCheck.h"
 #include "pdf/SmartPDFLinkList.h"
 
 namespace tessaly::pdf {
@@ -38,6 +39,9 @@ class TPdfToolkit {
   // exist, cannot be opened or read, or is not a PDF file this component
   // reads (the selection is then unchanged). Never throws.
   int LoadFromFile(const std::string& fileName);
+  // The question LoadFromFile asks while it reads and loads a file; once it
+  // says true the load ends and reports 0. Kept until set again.
+  void SetStopCheck(TPDFStopCheck check) { stopCheck_ = std::move(check); }
   // The same for the bytes of an open stream, or of memory.
   int LoadFromStream(std::istream& stream);
   int LoadFromMemory(std::string bytes);
@@ -90,6 +94,7 @@ class TPdfToolkit {
   std::unique_ptr<TPDFDocument> initial_;
   std::unique_ptr<TPDFDocument> loaded_;  // the last successful load, if any
   TPDFDocument* selected_ = nullptr;
+  TPDFStopCheck stopCheck_;
 
   // ---- Direct-access members (owned by the direct-access code). ----
   // The links opened and not yet closed.

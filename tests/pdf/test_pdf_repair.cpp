@@ -4,6 +4,7 @@
 // rebuilt by scanning the file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -90,6 +91,36 @@ TEST(PdfRepair, DamagedFilesReadAsPdfinfoReadsThem) {
     EXPECT_EQ(doc.PageHeight(first), c.want.height);
     EXPECT_NE(doc.FindPage(c.want.pages), nullptr);
   }
+}
+
+TEST(PdfRepair, AStopAtAnyQuestionEndsTheLoadOfALargeDamagedFile) {
+  // 6 MiB of comment after the header line: every offset is off, so the
+  // file is read in pieces and then rebuilt by a scan of many pieces.
+  std::string bytes = Fixture("reportlab-trailer-comment.pdf");
+  bytes.insert(bytes.find('\n') + 1, "%" + std::string(6u << 20, 'x') + "\n");
+  const std::string path = ::testing::TempDir() + "large-damaged.pdf";
+  std::ofstream(path, std::ios::binary) << bytes;
+
+  int asked = 0;
+  TPdfToolkit toolkit;
+  toolkit.SetStopCheck([&] { return ++asked < 0; });
+  ASSERT_EQ(toolkit.LoadFromFile(path), 1);
+  EXPECT_EQ(toolkit.GetInformation(1), "Rita Lab");
+  const int questions = asked;
+  EXPECT_GT(questions, 6) << "the scan asks once per mebibyte";
+
+  // A stop at any of those questions fails the load and keeps the document
+  // loaded before.
+  ASSERT_EQ(toolkit.LoadFromMemory(Fixture("gs-smith.pdf")), 1);
+  for (int stopAt = 1; stopAt <= questions; ++stopAt) {
+    SCOPED_TRACE(stopAt);
+    asked = 0;
+    toolkit.SetStopCheck([&] { return ++asked >= stopAt; });
+    EXPECT_EQ(toolkit.LoadFromFile(path), 0);
+    EXPECT_EQ(asked, stopAt);
+    EXPECT_EQ(toolkit.GetInformation(1), "J. Smith");
+  }
+  std::remove(path.c_str());
 }
 
 }  // namespace
