@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 #include <utility>
 
 #include "extract/OfficePackage.h"
@@ -56,7 +57,37 @@ std::string PercentDecoded(std::string_view text) {
   return out;
 }
 
+// The relationship ids of the elements named `element`, in document order.
+class TListedIdsHandler : public TXmlHandler {
+ public:
+  explicit TListedIdsHandler(std::string_view element) : element_(element) {}
+  void Start(std::string_view name, const char** attributes) override {
+    if (name == element_) ids.emplace_back(AttributeValue(attributes, "id", true));
+  }
+  void End(std::string_view) override {}
+  void Text(std::string_view) override {}
+  std::vector<std::string> ids;
+
+ private:
+  std::string_view element_;
+};
+
 }  // namespace
+
+std::vector<std::string> ListedParts(TOfficePackage& package, const std::string& part, std::string_view element,
+                                     const std::vector<TRelation>& relations, std::string_view type) {
+  TListedIdsHandler list(element);
+  package.ReadXml(part, list);
+  std::unordered_map<std::string, std::string> targets;
+  for (const TRelation& relation : relations)
+    if (TypeEndsWith(relation.type, type)) targets.emplace(relation.id, relation.part);
+  std::vector<std::string> parts;
+  for (const std::string& id : list.ids) {
+    const auto found = targets.find(id);
+    if (found != targets.end() && package.Has(found->second)) parts.push_back(found->second);
+  }
+  return parts;
+}
 
 std::vector<TRelation> ReadRelations(TOfficePackage& package, const std::string& part) {
   const std::size_t slash = part.rfind('/');

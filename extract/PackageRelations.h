@@ -21,6 +21,14 @@ struct TRelation {
 // read.
 std::vector<TRelation> ReadRelations(TOfficePackage& package, const std::string& part);
 
+// The parts that the elements named `element` of `part` lead to through
+// their prefixed id attribute (r:id), in the order the elements are written:
+// the sheets of a workbook, the slides of a presentation. Only relationships
+// of `relations` (those of `part`) whose type ends with `type`, and parts the
+// package holds, count.
+std::vector<std::string> ListedParts(TOfficePackage& package, const std::string& part, std::string_view element,
+                                     const std::vector<TRelation>& relations, std::string_view type);
+
 // The part named by `target` in a relationship of `source`: relative to the
 // source's folder unless it starts with '/', "." and ".." segments resolved
 // (never above the root), %XX escapes decoded.

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "extract/OfficePackage.h"
@@ -146,43 +145,23 @@ class TSheetHandler : public TXmlHandler {
   std::string index_;
 };
 
-// The relationship ids of <sheets><sheet r:id=".."/>, in the workbook's order.
-class TWorkbookHandler : public TXmlHandler {
- public:
-  void Start(std::string_view name, const char** attributes) override {
-    if (name == "sheet") ids.emplace_back(AttributeValue(attributes, "id", true));
-  }
-  void End(std::string_view) override {}
-  void Text(std::string_view) override {}
-  std::vector<std::string> ids;
-};
-
 }  // namespace
 
 void ReadSheetText(TOfficePackage& package, const std::string& mainPart, TTextOut& out) {
-  TWorkbookHandler workbook;
-  package.ReadXml(mainPart, workbook);
   const std::vector<TRelation> relations = ReadRelations(package, mainPart);
   const std::string folder = FolderOf(mainPart);
 
   TSharedStrings strings;
   std::string stringsPart = folder + "sharedStrings.xml";
-  std::unordered_map<std::string, std::string> targets;
-  for (const TRelation& relation : relations) {
+  for (const TRelation& relation : relations)
     if (TypeEndsWith(relation.type, "sharedStrings")) stringsPart = relation.part;
-    else if (TypeEndsWith(relation.type, "worksheet")) targets.emplace(relation.id, relation.part);
-  }
   TSharedStringsHandler stringsHandler(strings);
   package.ReadXml(stringsPart, stringsHandler);
   if (stringsHandler.full)
     package.Note(PackageStatus::TooLarge, stringsPart + ": the shared strings take more than " +
                                               std::to_string(kMaxSharedStringBytes >> 20) + " MiB");
 
-  std::vector<std::string> sheets;
-  for (const std::string& id : workbook.ids) {
-    const auto found = targets.find(id);
-    if (found != targets.end() && package.Has(found->second)) sheets.push_back(found->second);
-  }
+  std::vector<std::string> sheets = ListedParts(package, mainPart, "sheet", relations, "worksheet");
   if (sheets.empty()) sheets = NumberedParts(package, folder + "worksheets/sheet", ".xml");
   for (const std::string& sheet : sheets) {
     if (out.Done() || package.Exhausted()) return;
