@@ -1,7 +1,6 @@
 // The virtual result table.
 #include "ui/ResultModel.h"
 
-#include <QFile>
 #include <QMimeData>
 #include <QStringDecoder>
 #include <QUrl>
@@ -83,8 +82,11 @@ QMimeData* TResultModel::mimeData(const QModelIndexList& indexes) const {
   for (int row : rows) {
     std::string target = OpenTarget(RowAt(row));
     if (!seen.insert(target).second) continue;
-    // File names are bytes: decoded as the file system encodes them.
-    urls.push_back(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(target))));
+    // Built from the path's own bytes: the percent escapes keep a name that
+    // is not UTF-8 exactly as it is on disk, so the program that takes the
+    // drop finds the file.
+    urls.push_back(QUrl::fromEncoded("file://" + QByteArray::fromStdString(target).toPercentEncoding("/"),
+                                     QUrl::StrictMode));
   }
   if (urls.isEmpty()) return nullptr;
   auto* data = new QMimeData;

@@ -410,6 +410,12 @@ TEST_F(FormTest, CopyAndDragOfSelectedRows) {
   EXPECT_TRUE(data->hasFormat("text/uri-list"));
   EXPECT_EQ(data->urls(), (QList<QUrl>{QUrl("file:///home/u/doc.txt"), QUrl("file:///home/u/b.zip")}));
   EXPECT_TRUE(form->Model().flags(form->Model().index(1, 0)) & Qt::ItemIsDragEnabled);
+
+  // Names are bytes: one that is not UTF-8 keeps them in the URL's escapes.
+  AddRows({{"caf\xE9.txt", "1 b", "/srv/na\xC3\xAFve dir"}});
+  data.reset(form->Model().mimeData({form->Model().index(3, 0)}));
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(data->data("text/uri-list").trimmed().toStdString(), "file:///srv/na%C3%AFve%20dir/caf%E9.txt");
 }
 
 TEST_F(FormTest, ContextMenuActsOnEachSelectedRow) {
