@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QFileInfo>
 #include <QProcess>
 #include <atomic>
 #include <cstring>
@@ -119,11 +120,16 @@ TEST(PrevInst, TwoProcessesSecondHandsOverAndExitsZero) {
   ASSERT_TRUE(ProcessUntil([&] { return asking.canReadLine() || asking.state() != QLocalSocket::ConnectedState; }));
   EXPECT_EQ(asking.readLine(), "activated\n");
 
+  // SIGTERM closes the window as its close button does: the settings are
+  // written and the process ends normally.
   first.terminate();
   if (!first.waitForFinished(30000)) {
     first.kill();
     first.waitForFinished(30000);
   }
+  EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(first.exitCode(), 0);
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(runtime.path()) + "/Tessaly/Tessaly.ini"));
 }
 
 }  // namespace
