@@ -1,11 +1,16 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Runs the PDF parsing benchmark. With a PDF file as argument it uses that
 # file; otherwise it makes a large one with Ghostscript (Debian package
 # ghostscript): 3000 pages of text, one content stream and font set each.
-# Build first: cmake -DTESSALY_BENCH=ON ... && cmake --build <dir> --target bench_pdf_parse
-set -eu
-build=${BUILD:-build}
-file=${1:-}
+#   bash bench/pdf/run.sh [BUILD_DIR] [FILE] [ROUNDS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-build-bench}
+file=${2:-}
+[ -x "$build/bin/bench_pdf_parse" ] || {
+  cmake -S "$root" -B "$build" -G Ninja -DTESSALY_UI=OFF -DTESSALY_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" --target bench_pdf_parse -j2
+}
 if [ -z "$file" ]; then
   file=${TMPDIR:-/tmp}/tessaly-bench-parse.pdf
   if [ ! -f "$file" ]; then
@@ -20,4 +25,4 @@ if [ -z "$file" ]; then
         showpage } for'
   fi
 fi
-"$build/bin/bench_pdf_parse" "$file" "${2:-5}"
+"$build/bin/bench_pdf_parse" "$file" "${3:-5}"
