@@ -122,6 +122,9 @@ int RunSearch(const std::vector<std::string>& args) {
     engine::ReportConditions conditions{criteria.locationText, criteria.nameText, criteria.containsText,
                                         criteria.contentField, criteria.typeText, criteria.listFolders};
     written = engine::WriteReport(out, conditions, store, &host.Unreadable());
+    // The report ends without a line break, as its file does; on a terminal
+    // the prompt and the summary below would start on its last line.
+    if (&out == &std::cout && ::isatty(STDOUT_FILENO) == 1) out << "\r\n" << std::flush;
   }
   ReportUnreadable(host.Unreadable(), options.listUnreadable);
   if (!written) {

@@ -1,6 +1,7 @@
 // `tessaly --search` end to end: a tree in a temporary folder, the whole
 // report compared byte for byte, exit codes and messages.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +52,32 @@ TEST_F(ConsoleSearch, WholeReportByteForByte) {
   swapped.replace(swapped.find(rowA), rowA.size() + rowB.size(), rowB + rowA);
   EXPECT_TRUE(r.out == expected || r.out == swapped) << r.out;
   EXPECT_EQ(r.err, "The following directories/drives do not exist:\n" + loc + "/missing\n");
+}
+
+TEST_F(ConsoleSearch, OnATerminalTheReportEndsWithALineBreak) {
+  // Through a pipe the output is the report file's bytes (no final line
+  // break); on a terminal a line break follows, so the prompt starts anew.
+  const std::string program = std::string(TESSALY_BIN_DIR) + "/tessaly";
+  const std::string loc = (root_ / "docs").string();
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::execl(program.c_str(), program.c_str(), "--search", "-l", loc.c_str(), "-n", "notes", "-t", "TXT",
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  std::string out;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+  ::close(terminal);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::string last = "Total files & directories found: 1";
+  ASSERT_GE(out.size(), last.size() + 2) << out;
+  // The terminal turns each "\n" into "\r\n" on the way out.
+  EXPECT_EQ(out.substr(out.rfind(last)), last + "\r\r\n") << out;
 }
 
 TEST_F(ConsoleSearch, SortedRowsAndNoHits) {
