@@ -132,6 +132,7 @@ std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& co
   }
   // An empty file holds nothing to miss.
   const bool damaged = file->Size() > 0 && (file->CutShort() || file->NotOfFormat());
+  const bool locked = file->PasswordRequired();
   file.reset();
   if (readError) context.NoteUnreadable(archivePath, engine::UnreadableCause::Damaged);
 
@@ -149,6 +150,7 @@ std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& co
   }
   if (readError) std::rethrow_exception(readError);
   if (invalid && sink.count > 0) std::rethrow_exception(invalid);
+  if (locked) return engine::UnreadableCause::PasswordRequired;
   if (damaged) return engine::UnreadableCause::Damaged;
   return std::nullopt;
 }

@@ -30,10 +30,10 @@ TArchiveReader ReaderForPath(const std::string& archivePath);
 // lists nothing. Returns why the archive could not be read: permission
 // denied or a path too long when it cannot be opened; damaged when its
 // reader finds it cut short (a header or member data past its end, a count
-// not reached, an end marker missing), when it does not start as its
+// not reached, an end marker missing, a header whose checksum fails), when it does not start as its
 // reader's format does (an empty file excepted), or when a reader rejects
 // it with an error (which is then raised as below, after noting the archive
-// in the context).
+// in the context); password required when its headers are encrypted.
 //
 // Throws (not caught here; the walk that calls it ends this archive's step):
 // the invalid-mask error of an entry, once the entries before it were

@@ -36,10 +36,15 @@ class TByteSource {
   // file is not of the type its name says.
   bool NotOfFormat() const { return notOfFormat_; }
   void NoteNotOfFormat() { notOfFormat_ = true; }
+  // Set by a reader whose archive keeps its headers encrypted: the member
+  // names cannot be read without the password.
+  bool PasswordRequired() const { return passwordRequired_; }
+  void NotePasswordRequired() { passwordRequired_ = true; }
 
  private:
   bool cutShort_ = false;
   bool notOfFormat_ = false;
+  bool passwordRequired_ = false;
 };
 
 // A source over bytes owned by the caller, which must outlive it.

@@ -3,12 +3,16 @@
 
 #include <cstring>
 
+#include "archives/Rar5Reader.h"
+
 namespace tessaly::archives {
 
 namespace {
 
 constexpr unsigned char kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
 constexpr std::size_t kCommonSize = 7;  // CRC, type, flags, header size
+constexpr std::uint8_t kMainBlock = 0x73;
+constexpr std::uint16_t kEncryptedHeaders = 0x0080;  // flag of the main block
 constexpr std::uint8_t kFileBlock = 0x74;
 constexpr std::uint8_t kOldSubBlock = 0x77;
 constexpr std::uint8_t kServiceBlock = 0x7A;  // same layout as a file block
@@ -78,6 +82,10 @@ std::vector<std::uint16_t> DecodeRarWideName(std::string_view plain, std::string
 
 void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink) {
   if (!criteria.formatEnabled(engine::ArchiveFormat::Rar)) return;
+  unsigned char signature[sizeof kRar5Signature];
+  if (source.ReadAt(0, signature, sizeof signature) == sizeof signature &&
+      std::memcmp(signature, kRar5Signature, sizeof signature) == 0)
+    return ReadRar5Headers(criteria, source, sink);
   TByteCursor c(source, 0);
   unsigned char marker[sizeof kMarker];
   if (!c.Read(marker, sizeof marker) || std::memcmp(marker, kMarker, sizeof kMarker) != 0)
@@ -103,6 +111,8 @@ void ReadRarMembers(const engine::SearchCriteria& criteria, TByteSource& source,
     const std::uint16_t headerSize = Le16(h + 5);
     std::uint64_t dataSize = 0;
     if (p + headerSize > fileSize) cutShort();
+    // The blocks after this one are encrypted: their names need the password.
+    if (type == kMainBlock && (flags & kEncryptedHeaders)) return source.NotePasswordRequired();
 
     if (type == kFileBlock || (type == kServiceBlock && (flags & kLongBlock))) {
       unsigned char f[kFileFixedSize];

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "Rar5Bytes.h"
 #include "ReaderTestSupport.h"
 #include "engine/QuietSearchHost.h"
 #include "engine/ResultStore.h"
@@ -136,7 +137,8 @@ TEST_F(DispatchArchiveTest, DamagedArchivesSaySo) {
   const Cuts fixtures[] = {
       {"tree.zip", 439, 400, 440}, {"ustar.tar", 4610, 4300, 0}, {"tree.arj", 417, 370, 420},
       {"tree.cab", 1500, 100, 0},  {"tree.ace", 173, 150, 0},    {"tree.arc", 70, 50, 74},
-      {"level1.lzh", 95, 110, 0},  {"basic.rar", 159, 130, 0},   {"tree.zoo", 338, 290, 346}};
+      {"level1.lzh", 95, 110, 0},  {"basic.rar", 159, 130, 0},   {"tree.zoo", 338, 290, 346},
+      {"rar5.rar", 150, 120, 152}};
   engine::SearchContext context{criteria_, store_, host_, stop_, DispatchArchive};
   for (const auto& f : fixtures) {
     const std::string bytes = testing::Fixture(f.name);
@@ -152,6 +154,15 @@ TEST_F(DispatchArchiveTest, DamagedArchivesSaySo) {
   }
   EXPECT_EQ(DispatchArchive(context, Put("empty.zip", testing::Fixture("empty.zip")), "*"), none);
   EXPECT_EQ(DispatchArchive(context, Put("empty.tar", std::string(10240, '\0')), "*"), none);
+}
+
+TEST_F(DispatchArchiveTest, EncryptedHeadersNeedThePassword) {
+  const std::string locked = testing::kRar5Mark +
+                             testing::Rar5Header(4, testing::Vint(0) + testing::Vint(0) + std::string(17, '\x0F')) +
+                             std::string(64, '\x5A');
+  engine::SearchContext context{criteria_, store_, host_, stop_, DispatchArchive};
+  EXPECT_EQ(DispatchArchive(context, Put("locked.rar", locked), "*"), engine::UnreadableCause::PasswordRequired);
+  EXPECT_EQ(store_.Count(), 0u);
 }
 
 TEST_F(DispatchArchiveTest, StoppedSearchAddsNothing) {

@@ -86,8 +86,41 @@ put("unicode.rar", RAR_MARK + rar_main() + rar_file(rar_wide(b"?????.txt", "Grü
 # A file block with name size 0 ends the walk: after.txt is not listed.
 put("namesize0.rar", RAR_MARK + rar_main() + rar_file(b"before.txt", b"b") + rar_file(b"", b"")
     + rar_file(b"after.txt", b"a") + RAR_END)
-# The later format's marker: nothing is listed.
-put("rar5.rar", b"Rar!\x1a\x07\x01\x00" + b"\0" * 32)
+
+# ---- RAR 5 -------------------------------------------------------------
+RAR5_MARK = b"Rar!\x1a\x07\x01\x00"
+
+
+def vint(n):
+    out = bytearray()
+    while True:
+        out.append((n & 0x7F) | (0x80 if n > 0x7F else 0))
+        n >>= 7
+        if not n:
+            return bytes(out)
+
+
+def rar5_header(htype, body, flags=0, extra=b"", data=b""):
+    fields = vint(htype) + vint(flags | (1 if extra else 0) | (2 if data else 0))
+    fields += (vint(len(extra)) if extra else b"") + (vint(len(data)) if data else b"")
+    rest = vint(len(fields + body + extra)) + fields + body + extra
+    return struct.pack("<I", binascii.crc32(rest)) + rest + data
+
+
+def rar5_file(name, data=b"", size=None, fflags=0x06, attr=0x20, htype=2, extra=b""):
+    size = len(data) if size is None else size
+    body = vint(fflags) + vint(size) + vint(attr)
+    body += (struct.pack("<I", 1700000000) if fflags & 2 else b"") + (struct.pack("<I", binascii.crc32(data)) if fflags & 4 else b"")
+    body += vint(0) + vint(1) + vint(len(name)) + name
+    return rar5_header(htype, body, extra=extra, data=data)
+
+
+# A folder, a stored file, a comment service header with data, a 5 GB
+# member whose header has an extra area (a file time record), the end header.
+put("rar5.rar", RAR5_MARK + rar5_header(1, vint(0)) + rar5_file(b"docs", fflags=0x03, attr=0x10)
+    + rar5_file(b"docs/a.txt", b"hello") + rar5_file(b"CMT", b"a comment", htype=3)
+    + rar5_file(b"big.iso", b"iso", size=5000000000, extra=vint(6) + vint(3) + vint(3) + struct.pack("<I", 1700000000))
+    + rar5_header(5, vint(0)))
 
 # ---- ACE ---------------------------------------------------------------
 
