@@ -54,7 +54,9 @@ TEST(Rar5Reader, Walks) {
        {"a.txt|5 b", "b.txt|1 Kb"}, Note::CutShort},
       {"no end header", head + a + b, {"a.txt|5 b", "b.txt|1 Kb"}, Note::CutShort},
       {"signature alone", kRar5Mark, {}, Note::CutShort},
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION  // fuzzing builds pass every checksum
       {"bad header CRC", badCrc, {"a.txt|5 b"}, Note::CutShort},
+#endif
       {"header size 0", head + a + std::string("\0\0\0\0\0", 5) + b + Rar5End(), {"a.txt|5 b"}, Note::CutShort},
       {"vint of 11 bytes", head + a + std::string(4, '\0') + std::string(10, '\x80') + '\x01' + b, {"a.txt|5 b"},
        Note::CutShort},
