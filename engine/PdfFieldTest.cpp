@@ -1,6 +1,10 @@
 // The PDF field test over the search's own TPdfToolkit.
 #include "engine/PdfFieldTest.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "engine/LoadBudget.h"
 #include "pdf/PDFDocument.h"
 #include "pdf/PDFSecurity.h"
 #include "pdf/PdfToolkit.h"
@@ -9,6 +13,10 @@ namespace tessaly::engine {
 namespace {
 
 constexpr const char* kFieldNames[] = {"Author", "Title", "Subject", "Keywords", "Creator", "Producer"};
+
+// Documents up to this size stay loaded in a worker's toolkit after their
+// test, as the toolkit keeps its last document; larger ones are let go.
+constexpr std::uintmax_t kKeptDocumentBytes = std::uintmax_t{16} << 20;
 
 std::string LowerAToZ(std::string text) {
   for (char& c : text)
@@ -43,8 +51,24 @@ ReadVerdict PdfFieldVerdict(SearchContext& context, const std::string& path, con
   if (index == 0) return ReadVerdict::Miss();
   if (!context.pdfToolkit) context.pdfToolkit = std::make_shared<pdf::TPdfToolkit>();
   pdf::TPdfToolkit& toolkit = *context.pdfToolkit;
+  const auto stopped = [&context] { return context.Stopped(); };
+  // The whole file is held in memory while it is loaded: the workers share a
+  // budget for that.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  const LoadBudget::Lease lease = LoadBudget::ForWholeFiles().Take(error ? 0 : size, stopped);
+  if (!lease) return ReadVerdict::Miss();
+  // The toolkit keeps the last document it loaded; a large one is let go
+  // before its share of the budget is given back.
+  const struct ForgetLarge {
+    SearchContext& context;
+    bool large;
+    ~ForgetLarge() {
+      if (large) context.pdfToolkit.reset();
+    }
+  } forget{context, !error && size > kKeptDocumentBytes};
   // A large file is read and scanned in pieces; a stop ends that early.
-  toolkit.SetStopCheck([&context] { return context.Stopped(); });
+  toolkit.SetStopCheck(stopped);
   const int loaded = toolkit.LoadFromFile(path);
   toolkit.SetStopCheck({});
   if (context.Stopped()) return ReadVerdict::Miss();
