@@ -51,24 +51,22 @@ bool ReadWholeFile(const std::string& path, std::string& out, const TPDFStopChec
   if (fd.Get() < 0) return false;
   struct stat st {};
   if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  // Read straight into the text, in pieces of 4 MiB, as far as the file
-  // goes now; it may have grown or shrunk since fstat.
-  constexpr std::size_t kPiece = std::size_t{4} << 20;
-  std::size_t filled = 0;
-  out.resize(static_cast<std::size_t>(st.st_size) + 1);
-  for (;;) {
-    if (stop && stop()) return false;
-    if (filled == out.size()) out.resize(out.size() + kPiece);
-    const ssize_t n = ::read(fd.Get(), out.data() + filled, std::min(kPiece, out.size() - filled));
-    if (n == 0) break;
+  out.clear();
+  out.reserve(static_cast<std::size_t>(st.st_size));
+  // Through a small buffer that stays in the cache; the stop is asked every
+  // 4 MiB.
+  char buffer[65536];
+  constexpr std::size_t kPiecesPerQuestion = (std::size_t{4} << 20) / sizeof buffer;
+  for (std::size_t piece = 0;; ++piece) {
+    if (piece % kPiecesPerQuestion == 0 && stop && stop()) return false;
+    const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+    if (n == 0) return true;
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    filled += static_cast<std::size_t>(n);
+    out.append(buffer, static_cast<std::size_t>(n));
   }
-  out.resize(filled);
-  return true;
 }
 
 std::string HexText(const std::string& bytes) {
