@@ -184,6 +184,10 @@ int ConsoleMain(int argc, char** argv) {
   }
   if (mode == "--search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()));
   if (mode == "--details") return RunDetails(std::vector<std::string>(args.begin() + 1, args.end()));
+  // The window's options may stand before the one that is wrong.
+  for (const std::string& a : args)
+    if (a != "--search-now" && a != "--choose-folder" && a.rfind("-", 0) == 0)
+      return UsageFailure("unknown option '" + a + "'");
   return UsageFailure("unknown option '" + mode + "'");
 }
 

@@ -40,7 +40,12 @@ done
 for size in 16 32 48 64 128 256; do
   [ -f "$share/icons/hicolor/${size}x$size/apps/$app_id.png" ] || fail "no ${size}px icon"
 done
-bash -n "$share/bash-completion/completions/tessaly" || fail "bash completion does not parse"
+# bash completion as bash-completion loads it: the words of --in.
+words=$(bash -c '. /usr/share/bash-completion/bash_completion && . "$1" &&
+  COMP_WORDS=(tessaly --search --in A) COMP_CWORD=3 COMP_LINE="tessaly --search --in A" COMP_POINT=23 &&
+  _tessaly tessaly A --in && echo "${COMPREPLY[*]}"' \
+  _ "$share/bash-completion/completions/tessaly" 2>&1) || true
+[ "$words" = "Author" ] || fail "bash completion of 'tessaly --search --in A' gave '$words'"
 
 # The programs as installed: the version CMake set, and a search.
 got=$("$root_fs/usr/bin/tessaly" --version) || fail "tessaly --version failed"
