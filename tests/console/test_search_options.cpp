@@ -12,7 +12,7 @@ SearchOptions Parse(std::vector<std::string> args) { return ParseSearchOptions(a
 
 TEST(SearchOptions, DefaultsAreTheWindowsDefaults) {
   SearchOptions o = Parse({});
-  EXPECT_EQ(o.criteria.typeText, "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP");
+  EXPECT_EQ(o.criteria.typeText, "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB");
   EXPECT_TRUE(o.criteria.fuzzy);
   EXPECT_TRUE(o.criteria.listFolders);
   EXPECT_EQ(o.criteria.contentField, "Full-Text");
