@@ -280,14 +280,6 @@ std::string EpubSummaryText(const TEpubMetadata& m) {
 
 }  // namespace
 
-int SummaryFieldId(std::string_view field) {
-  if (field == "Title") return kTitle;
-  if (field == "Subject") return kSubject;
-  if (field == "Author") return kAuthor;
-  if (field == "Keywords") return kKeywords;
-  return 0;
-}
-
 TSummaryValues PackageSummaryValues(TOfficePackage& package) {
   TSummaryValues values;
   if (IsEpub(package)) {

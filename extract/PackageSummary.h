@@ -54,12 +54,9 @@ TSummaryValues PackageSummaryValues(TOfficePackage& package);
 // initial creator), Keywords the keywords (EPUB: the subjects). Nothing
 // when the package lacks the field or the name is no such field. The
 // package's faults are in its Outcome(). The path form throws
-// std::system_error when the file cannot be opened.
+// std::system_error when the file cannot be opened. (Compound documents:
+// ReadSummaryField of SummaryInfo.h.)
 std::optional<std::string> PackageField(TOfficePackage& package, std::string_view field);
 std::optional<std::string> PackageFieldOf(const std::string& path, std::string_view field);
-
-// The summary identifier of an information field name (Title 2, Subject
-// 3, Author 4, Keywords 5), or 0.
-int SummaryFieldId(std::string_view field);
 
 }  // namespace tessaly::extract

@@ -14,6 +14,7 @@
 #include "extract/OfficePackage.h"
 #include "extract/PackageSummary.h"
 #include "extract/PackageText.h"
+#include "extract/SummaryInfo.h"
 
 namespace tessaly::extract {
 namespace {
@@ -242,6 +243,11 @@ TEST(PackageFieldTest, FieldsOfEveryPackageKind) {
     SCOPED_TRACE(std::string(c.file) + " " + c.field);
     EXPECT_EQ(PackageFieldOf(FixturePath(c.file), c.field), c.value);
   }
+  // A compound document gives the same fields through its summary information.
+  const std::string doc = std::string(TESSALY_TEST_DATA) + "/summary/report.doc";
+  EXPECT_EQ(ReadSummaryField(doc, "Author"), "Ada Lovelace");
+  EXPECT_EQ(ReadSummaryField(doc, "Keywords"), "plan, budget");
+  EXPECT_EQ(ReadSummaryField(doc, "Producer"), std::nullopt);
 }
 
 }  // namespace
