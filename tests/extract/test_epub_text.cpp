@@ -146,19 +146,29 @@ TEST(EpubTextTest, DamagedBooksYieldWhatWasRead) {
   }
 }
 
-TEST(EpubTextTest, CutBooksAreDamagedAndKeepTheTextBeforeTheCut) {
+class CutBookTest : public test::TempFolderTest {};
+
+TEST_F(CutBookTest, DamagedWithTheTextBeforeTheCut) {
   const std::string whole = Fixture("voyage.epub");
   ASSERT_GT(whole.size(), 1000u);
   for (std::size_t size = 0; size < whole.size(); size += 97) {
     const TPackageText result = PackageTextOfBytes(std::string_view(whole).substr(0, size));
     EXPECT_EQ(result.outcome.status, PackageStatus::Damaged) << size;
   }
-  // Cut inside the last chapter: the chapters before it are read.
+  // Cut inside the last chapter, which lies before the ZIP directory: the
+  // chapters before it are read from the members' own headers, in memory
+  // and from a file.
   const std::size_t lastChapter = whole.find("EPUB/text/ch002.xhtml");
   ASSERT_NE(lastChapter, std::string::npos);
-  const TPackageText cut = PackageTextOfBytes(std::string_view(whole).substr(0, lastChapter + 200));
-  EXPECT_EQ(cut.outcome.status, PackageStatus::Damaged);
-  EXPECT_NE(cut.text.find("The quokkafish left the harbour"), std::string::npos) << cut.text;
+  const std::string cut = whole.substr(0, lastChapter + 200);
+  {
+    std::ofstream out(Path("cut.epub"), std::ios::binary);
+    out << cut;
+  }
+  for (const TPackageText& result : {PackageTextOfBytes(cut), PackageTextOf(Path("cut.epub"))}) {
+    EXPECT_EQ(result.outcome.status, PackageStatus::Damaged);
+    EXPECT_NE(result.text.find("The quokkafish left the harbour"), std::string::npos) << result.text;
+  }
 }
 
 long PeakMegabytes() {
