@@ -491,7 +491,7 @@ void TForm1::SetTabOrder() {
 }
 
 void TForm1::ApplyDefaults() {
-  fileTypes_->setCurrentIndex(fileTypes_->findText(QStringLiteral("PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP")));
+  fileTypes_->setCurrentIndex(fileTypes_->findText(QString::fromStdString(engine::kDefaultTypeText)));
   typecombo_->setCurrentIndex(typecombo_->findText(QStringLiteral("Full-Text")));
   fileTypes_->lineEdit()->setCursorPosition(0);
 

@@ -63,7 +63,7 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--bogus"},
       {"-l"},                                  // missing value
       {"--smaller-or-equal", "12k"},           // not a whole number
-      {"--smaller-or-equal", "3000000000"},    // beyond 32 bits
+      {"--smaller-or-equal", "99999999999999999999"},  // beyond 64 bits
       {"--date", "modified"},                  // no relation
       {"--after", "2024-01-01"},               // no date kind
       {"--date", "born", "--same", "2024-01-01"},
