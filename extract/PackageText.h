@@ -1,6 +1,6 @@
 // The text of office packages, read in-process: Word (.docx, .docm, .dotx),
 // Excel (.xlsx, .xlsm), PowerPoint (.pptx) and OpenDocument (.odt, .ods,
-// .odp, .odg) files, as UTF-8.
+// .odp, .odg) files, and EPUB books (.epub, see EpubText.h), as UTF-8.
 //
 // - Word: the main document, then headers, footers, footnotes, endnotes and
 //   comments. The runs of a paragraph are joined without a separator (words
@@ -28,19 +28,11 @@
 #include <string_view>
 
 #include "extract/PackageStatus.h"
+#include "extract/TextSink.h"
 
 namespace tessaly::extract {
 
 class TOfficePackage;
-
-// Receives a document's text piece by piece, in reading order.
-class TTextSink {
- public:
-  virtual ~TTextSink() = default;
-  // Takes the next piece. False ends the read at once (the caller has what
-  // it needs, or was asked to stop); the read then reports Complete.
-  virtual bool Append(std::string_view text) = 0;
-};
 
 // Reads the text of the package at `path` into `sink`. Throws
 // std::system_error when the file cannot be opened; any other fault is in
