@@ -2,8 +2,9 @@
 # Builds the Debian package: scripts/package.sh [BUILD_DIR] [OUT_DIR]
 # (default build/ and the checkout's root) makes tessaly_VERSION_ARCH.deb.
 #
-# An existing build folder is reused (only what changed is built); without
-# one it is configured without the tests. Everything the build installs goes
+# The packages of scripts/packages.txt are installed first. An existing
+# build folder is reused (only what changed is built); without one it is
+# configured without the tests. Everything the build installs goes
 # into the package (cmake --install), so a program or file given an install
 # rule is packaged without a change here; Depends is computed by
 # dpkg-shlibdeps from every ELF file installed.
@@ -13,9 +14,13 @@ build=$(realpath -m "${1:-$root/build}")
 out=$(realpath -m "${2:-$root}")
 umask 022
 
+bash "$root/scripts/setup.sh" >&2
 if [ ! -f "$build/CMakeCache.txt" ]; then
   bash "$root/scripts/build.sh" "$build" -DTESSALY_TESTS=OFF >&2
 else
+  # Configured again, so that tools installed since (scdoc, rsvg-convert)
+  # are found; only what changed is built.
+  cmake -S "$root" -B "$build" >/dev/null
   cmake --build "$build" -j"$(nproc)" >&2
 fi
 # shellcheck source=/dev/null

@@ -7,7 +7,10 @@
 namespace tessaly::ui {
 
 void TForm1::TakeStartRequest(const TStartRequest& request) {
-  if (!request.folders.isEmpty()) dirNames_->setText(request.folders.join(QLatin1Char(';')));
+  if (!request.folders.isEmpty()) {
+    dirNames_->setText(request.folders.join(QLatin1Char(';')));
+    dirNames_->setCursorPosition(0);  // a long location shows its first folder
+  }
   if (request.chooseFolder) {
     const std::optional<QString> folder =
         desktop_->ChooseFolder(this, QStringLiteral("Choose a folder to start search from:"));
