@@ -28,19 +28,11 @@
 #include <string_view>
 
 #include "extract/PackageStatus.h"
+#include "extract/TextSink.h"
 
 namespace tessaly::extract {
 
 class TOfficePackage;
-
-// Receives a document's text piece by piece, in reading order.
-class TTextSink {
- public:
-  virtual ~TTextSink() = default;
-  // Takes the next piece. False ends the read at once (the caller has what
-  // it needs, or was asked to stop); the read then reports Complete.
-  virtual bool Append(std::string_view text) = 0;
-};
 
 // Reads the text of the package at `path` into `sink`. Throws
 // std::system_error when the file cannot be opened; any other fault is in
