@@ -53,6 +53,7 @@ class Walker {
       const FolderLister::WaitResult waited = lister_.Wait(root, context_.stopRequested);
       if (waited == FolderLister::WaitResult::Stopped) return;
       if (waited == FolderLister::WaitResult::TimedOut) {
+        lister_.Done(root);
         context_.NoteUnreadable(root.path, UnreadableCause::TimedOut);
         continue;
       }
