@@ -15,7 +15,7 @@
 # medians. Then the result store's time for growing row counts.
 #
 #   [ROUNDS=5] [FUSE_ROUNDS=3] [ENTRIES=200000] [FUSE_ENTRIES=20000] [LATENCIES="500 1000 2000"] \
-#   [OLD=DIR] bash bench/walk_bench.sh [BUILD_DIR]
+#   [OLD=DIR] [PARTS="local network store"] bash bench/walk_bench.sh [BUILD_DIR]
 #
 # BUILD_DIR holds bin/tessaly, bin/latency_mirror and bin/bench_store_time
 # (configured with -DTESSALY_BENCH=ON; made as a Release build when
@@ -31,6 +31,7 @@ entries=${ENTRIES:-200000}
 fuse_entries=${FUSE_ENTRIES:-20000}
 latencies=${LATENCIES:-500 1000 2000}
 old=${OLD:+$(realpath -m "$OLD")/bin/tessaly}
+parts=" ${PARTS:-local network store} "
 
 if ! command -v fdfind >/dev/null || ! command -v fusermount3 >/dev/null; then
   apt-get install -y fd-find fuse3 libfuse3-dev >/dev/null
@@ -76,10 +77,12 @@ PY
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 default_exts=(-e pdf -e doc -e rtf -e txt -e xls -e ppt -e htm -e odt -e ods -e odp)
 
+echo "$(nproc) cores; load before: $(load)"
+if [[ $parts == *" local "* ]]; then
 make_tree "$work/tree" "$entries" random
 make_tree "$work/same" "$entries" recurring
 sync
-echo "$(nproc) cores; load before: $(load); $rounds rounds"
+echo "$rounds rounds"
 for tree in tree same; do
   t=$work/$tree
   echo
@@ -102,11 +105,14 @@ python3 "$root/bench/alternate.py" "$rounds" "${cmds[@]}"
 echo "load after: $(load)"
 echo "rows: tessaly $("$tessaly" --search -l "$t" -t '*' --rows | wc -l), fdfind $(fdfind -HI . "$t" | wc -l)," \
      "find $(find "$t" -mindepth 1 | wc -l)"
+rm -rf "$work/tree" "$work/same"
+fi
 
-if [ ! -e /dev/fuse ]; then
+if [[ $parts != *" network "* ]]; then
+  :
+elif [ ! -e /dev/fuse ]; then
   echo "no /dev/fuse: the network drive part is left out"
 else
-  rm -rf "$work/tree" "$work/same"
   make_tree "$work/net" "$fuse_entries" random
   mkdir -p "$work/mnt"
   fresh="bash $root/bench/fusemirror/on_fresh_mount.sh $mirror $work/net $work/mnt"
@@ -136,6 +142,8 @@ else
   done
 fi
 
-echo
-echo "Result store, names recurring in every folder:"
-"$build/bin/bench_store_time" 1600000
+if [[ $parts == *" store "* ]]; then
+  echo
+  echo "Result store, names recurring in every folder:"
+  "$build/bin/bench_store_time" 1600000
+fi

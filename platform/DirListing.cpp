@@ -78,13 +78,20 @@ FolderListing::~FolderListing() {
 
 unsigned char FolderListing::TypeOf(std::size_t i) {
   if (types_[i] != DT_UNKNOWN) return types_[i];
+  // Size too: for anything but a link this one call gives all the facts.
   struct statx sx {};
   const int flags = AT_SYMLINK_NOFOLLOW | (options_.dontSync ? AT_STATX_DONT_SYNC : 0);
-  const bool ok = fd_ >= 0 && ::statx(fd_, names_[i].c_str(), flags, STATX_TYPE, &sx) == 0;
+  const bool ok = fd_ >= 0 && ::statx(fd_, names_[i].c_str(), flags, kFactsMask, &sx) == 0;
   Answered();
   if (!ok) return DT_UNKNOWN;
   const unsigned char type = S_ISLNK(sx.stx_mode) ? DT_LNK : S_ISDIR(sx.stx_mode) ? DT_DIR : DT_REG;
   types_[i] = type;
+  if (type == DT_REG && !facts_[i]) {
+    DirEntryFacts f;
+    f.exists = true;
+    f.size = static_cast<std::uint64_t>(sx.stx_size);
+    facts_[i] = f;
+  }
   return type;
 }
 
@@ -94,8 +101,9 @@ bool FolderListing::isPlainFolder(std::size_t i) { return TypeOf(i) == DT_DIR; }
 
 const DirEntryFacts& FolderListing::facts(std::size_t i) {
   if (facts_[i]) return *facts_[i];
-  DirEntryFacts f;
   const unsigned char type = TypeOf(i);
+  if (facts_[i]) return *facts_[i];  // read with the type
+  DirEntryFacts f;
   f.isLink = type == DT_LNK;
   if (type == DT_DIR) {
     // A plain folder: its kind is all a row needs.
