@@ -2,13 +2,14 @@
 // round trip to a server: a stand-in for a network drive, for the walk's
 // benchmark and for tests of folders that never answer.
 //
-//   latency_mirror SOURCE MOUNTPOINT [--latency-us N] [--hang PATH] [--threads N]
+//   latency_mirror SOURCE MOUNTPOINT [--latency-us N] [--hang PATH] [--threads N] [--plain-listings]
 //
 // Each request the kernel sends (lookup and getattr, opendir, readdir,
 // readlink, open, read, statfs) sleeps N microseconds before it is answered
 // from SOURCE. Attributes and names are cached by the kernel for one second,
 // as a CIFS client caches them; listings come with the attributes of their
-// entries (readdirplus), as SMB and NFS listings do. Directory operations run
+// entries (readdirplus), as SMB and NFS listings do (--plain-listings: names
+// and kinds only, so that each entry's facts cost a lookup). Directory operations run
 // in parallel, on up to --threads threads (default 64), so that a client
 // which keeps several requests in flight gains from it. The folder PATH
 // (relative to the mirror's root, "a/b") never answers its opendir: a dead
@@ -38,6 +39,7 @@ namespace {
 std::string gSource;
 std::string gHang;  // "/a/b", empty for none
 long gLatencyUs = 1000;
+bool gPlainListings = false;
 
 enum Kind { kGetattr, kOpendir, kReaddir, kReadlink, kOpen, kRead, kStatfs, kKinds };
 const char* const kKindNames[kKinds] = {"getattr", "opendir", "readdir", "readlink", "open", "read", "statfs"};
@@ -56,8 +58,13 @@ void* Init(struct fuse_conn_info* conn, struct fuse_config* cfg) {
   cfg->attr_timeout = 1.0;
   cfg->negative_timeout = 1.0;
   cfg->use_ino = 1;
-  conn->want |= conn->capable & (FUSE_CAP_PARALLEL_DIROPS | FUSE_CAP_READDIRPLUS);
-  conn->want &= ~FUSE_CAP_READDIRPLUS_AUTO;  // every listing with its attributes
+  conn->want |= conn->capable & FUSE_CAP_PARALLEL_DIROPS;
+  if (gPlainListings) {
+    conn->want &= ~(FUSE_CAP_READDIRPLUS | FUSE_CAP_READDIRPLUS_AUTO);
+  } else {
+    conn->want |= conn->capable & FUSE_CAP_READDIRPLUS;
+    conn->want &= ~FUSE_CAP_READDIRPLUS_AUTO;  // every listing with its attributes
+  }
   return nullptr;
 }
 
@@ -142,7 +149,9 @@ int Statfs(const char* path, struct statvfs* st) {
 }
 
 [[noreturn]] void Usage() {
-  std::fprintf(stderr, "usage: latency_mirror SOURCE MOUNTPOINT [--latency-us N] [--hang PATH] [--threads N]\n");
+  std::fprintf(stderr,
+               "usage: latency_mirror SOURCE MOUNTPOINT [--latency-us N] [--hang PATH] [--threads N] "
+               "[--plain-listings]\n");
   std::exit(2);
 }
 
@@ -161,6 +170,10 @@ int main(int argc, char** argv) {
   long threads = 64;
   for (int i = 3; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--plain-listings") {
+      gPlainListings = true;
+      continue;
+    }
     if (i + 1 >= argc) Usage();
     if (a == "--latency-us") gLatencyUs = std::atol(argv[++i]);
     else if (a == "--hang") gHang = "/" + std::string(argv[++i]);
