@@ -57,6 +57,10 @@ TEST(SearchOptions, FiltersAndArchives) {
   EXPECT_EQ(Parse({}).criteria.jobs, 0u);  // one per core
   EXPECT_EQ(Parse({"--jobs", "1"}).criteria.jobs, 1u);
   EXPECT_EQ(Parse({"-j", "64"}).criteria.jobs, 64u);
+  EXPECT_EQ(Parse({}).criteria.walkThreads, 0u);  // by the file system
+  EXPECT_EQ(Parse({"--walk-threads", "16"}).criteria.walkThreads, 16u);
+  EXPECT_EQ(Parse({}).criteria.walkTimeoutSeconds, 30);
+  EXPECT_EQ(Parse({"--walk-timeout", "2"}).criteria.walkTimeoutSeconds, 2);
 }
 
 TEST(SearchOptions, BadInputIsAUsageError) {
@@ -76,6 +80,11 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--jobs", "0"},
       {"--jobs", "65"},
       {"-j", "2x"},
+      {"--walk-threads", "0"},
+      {"--walk-threads", "65"},
+      {"--walk-timeout", "0"},
+      {"--walk-timeout", "-5"},
+      {"--walk-timeout"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), UsageError) << args[0];
 }

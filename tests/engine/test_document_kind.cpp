@@ -89,6 +89,7 @@ TEST(DecideKind, ByMarkerThenSignature) {
       {"book", epub, DocumentKind::Epub},
       {"archive", plainZip, DocumentKind::Binary},
       {"letter", "{\\rtf1\\ansi hello}", DocumentKind::Rtf},
+      {"letter.doc", "{\\rtf1\\ansi hello}", DocumentKind::Rtf},  // Word's RTF under a .doc name
       {"Makefile", "all:\n\tcc a.c\n", DocumentKind::Text},
       {"x.txt", "\x7F" "ELF\x02\x01\x01\0\0\0"s, DocumentKind::Binary},  // a text marker, binary bytes
       {"x.pdf", "not a pdf at all", DocumentKind::Pdf},                  // the marker decides
