@@ -8,14 +8,18 @@
 namespace tessaly::console {
 
 const char* const kShortUsage =
-    "usage: tessaly --search [-l FOLDERS] [-n NAME] [-t TYPES] [-c TEXT] [options]\n"
+    "usage: tessaly [--search-now] [--choose-folder] [FOLDER...]\n"
+    "       tessaly --search [-l FOLDERS] [-n NAME] [-t TYPES] [-c TEXT] [options]\n"
     "       tessaly --details FILE...\n"
     "       tessaly --help | --version\n";
 
 const char* const kHelpText =
     "tessaly: find files and documents, without an index.\n"
     "\n"
-    "tessaly                          the window\n"
+    "tessaly [FOLDER...]              the window; the folders given become its location\n"
+    "      --search-now               the window starts the search at once\n"
+    "      --choose-folder            the window opens its folder chooser\n"
+    "                                 (a running window takes them over instead)\n"
     "tessaly --search [options]       one search; the report goes to standard output\n"
     "  -l, --location TEXT            semicolon-separated folders (default: the fixed drives)\n"
     "  -n, --name TEXT                name text (default empty)\n"

@@ -1,6 +1,7 @@
 // The console search's command line and the window's field rules.
 #include <gtest/gtest.h>
 
+#include "console/ConsoleMain.h"
 #include "console/SearchOptions.h"
 
 using namespace tessaly::console;
@@ -86,6 +87,27 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--walk-timeout"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), UsageError) << args[0];
+}
+
+TEST(ConsoleInvocation, TheWindowKeepsFoldersAndItsOwnOptions) {
+  const std::pair<std::vector<std::string>, bool> cases[] = {
+      {{}, false},
+      {{"/srv/a", "b"}, false},                     // folders open the window
+      {{"--search-now", "a", "--choose-folder"}, false},
+      {{"-platform", "offscreen", "a"}, false},     // Qt's own options
+      {{"--", "--search"}, false},                  // after "--" a folder named --search
+      {{"--search", "-l", "a"}, true},
+      {{"a", "--details"}, true},
+      {{"--search-now", "--bogus"}, true},          // the console answers an unknown option
+      {{"-h"}, true},
+  };
+  for (const auto& [args, console] : cases) {
+    std::vector<std::string> words{"tessaly"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    EXPECT_EQ(IsConsoleInvocation(static_cast<int>(argv.size()), argv.data()), console) << words.size();
+  }
 }
 
 }  // namespace

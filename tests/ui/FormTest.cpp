@@ -705,6 +705,7 @@ TEST_F(FormTest, OpeningAHitShowsTheMessageOfEachFailure) {
       {8, "Not enough memory to open this file!"},
       {11, "Executable file format bad"},
       {26, "Sharing violation in opening this file"},
+      {27, "No file manager is installed to open the folder"},
       {31, "No default application to open the file"},
       {0, "Error opening this file"},
       {32, "Error opening this file"},
