@@ -10,7 +10,8 @@ _tessaly() {
     local search_opts="-l --location -n --name -t --types --exact -c --contains --in
         -s --case-sensitive --no-folders --no-pdf -a --archives
         --smaller-or-equal --bigger-or-equal --date --between --after --before --same
-        --sort --descending --rows --unreadable --timeout -j --jobs -o --report"
+        --sort --descending --rows --unreadable --timeout -j --jobs --walk-threads --walk-timeout
+        -o --report"
 
     local mode="" i
     for ((i = 1; i < cword; i++)); do
@@ -77,7 +78,8 @@ _tessaly() {
             return
             ;;
         -n | --name | -t | --types | -c | --contains | --smaller-or-equal | --bigger-or-equal | \
-            --between | --after | --before | --same | --timeout | -j | --jobs)
+            --between | --after | --before | --same | --timeout | -j | --jobs | --walk-threads | \
+            --walk-timeout)
             return
             ;;
     esac
