@@ -78,7 +78,8 @@ _tessaly() {
             return
             ;;
         -n | --name | -t | --types | -c | --contains | --smaller-or-equal | --bigger-or-equal | \
-            --between | --after | --before | --same | --timeout | -j | --jobs | --walk-threads | --walk-timeout)
+            --between | --after | --before | --same | --timeout | -j | --jobs | --walk-threads | \
+            --walk-timeout)
             return
             ;;
     esac
