@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archives/ArchiveDispatch.h"
+#include "console/CacheCommand.h"
 #include "console/ConsoleHost.h"
 #include "console/DetailsCommand.h"
 #include "console/SearchOptions.h"
@@ -179,6 +180,7 @@ int ConsoleMain(int argc, char** argv) {
   }
   if (mode == "--search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()));
   if (mode == "--details") return RunDetails(std::vector<std::string>(args.begin() + 1, args.end()));
+  if (mode == "--cache") return RunCacheCommand(std::vector<std::string>(args.begin() + 1, args.end()));
   return UsageFailure("unknown option '" + mode + "'");
 }
 

@@ -1,6 +1,8 @@
 // Option parsing of the console search.
 #include "console/SearchOptions.h"
 
+#include "console/CacheCommand.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -10,6 +12,7 @@ namespace tessaly::console {
 const char* const kShortUsage =
     "usage: tessaly --search [-l FOLDERS] [-n NAME] [-t TYPES] [-c TEXT] [options]\n"
     "       tessaly --details FILE...\n"
+    "       tessaly --cache stats|prune|clear [--cache-size SIZE]\n"
     "       tessaly --help | --version\n";
 
 const char* const kHelpText =
@@ -46,12 +49,25 @@ const char* const kHelpText =
     "  -j, --jobs N                   threads for the content tests, 1 to 64 (default: one\n"
     "                                 per core, at least 2; 1: all on the search thread)\n"
     "  -o, --report FILE              the report into FILE\n"
+    "      --no-cache                 convert every document again; the cache of\n"
+    "                                 extracted text is neither read nor written\n"
+    "      --cache-size SIZE          the cache's bound on disk, bytes or with K, M, G\n"
+    "                                 (default 1G); the least recently used go first\n"
     "tessaly --details FILE...        file and document details of each FILE\n"
+    "tessaly --cache stats            what the cache of extracted text holds, and the\n"
+    "                                 hits of the last searches\n"
+    "tessaly --cache prune            drops the entries of files gone or changed, and\n"
+    "                                 the least recently used past --cache-size\n"
+    "tessaly --cache clear            empties the cache\n"
     "tessaly --help | --version\n"
     "\n"
     "Documents and folders that could not be read (password required, damaged,\n"
     "converter failed, timed out, permission denied, too large, path too long) are\n"
     "no hits; their count by cause ends standard error, and the report lists them.\n"
+    "\n"
+    "The text that converters print for PDF, Word, Excel, PowerPoint and RTF files is\n"
+    "kept in $XDG_CACHE_HOME/tessaly (else ~/.cache/tessaly) and used again only\n"
+    "while the file and the converter are unchanged.\n"
     "\n"
     "Exit status: 0 when at least one row was listed, 1 when none, 2 for a usage\n"
     "or input error.\n";
@@ -196,6 +212,13 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
       if (ec != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > engine::kMaxJobs)
         throw UsageError("--jobs takes a whole number from 1 to 64, not '" + text + "'");
       c.jobs = jobs;
+    } else if (a == "--no-cache") {
+      c.useCache = false;
+    } else if (a == "--cache-size") {
+      const std::string text = value(a);
+      const auto size = ParseCacheSize(text);
+      if (!size) throw UsageError("--cache-size takes a size from 1M to 1024G, not '" + text + "'");
+      c.cacheBytes = *size;
     } else if (a == "--rows") {
       o.rows = true;
     } else if (a == "--unreadable") {

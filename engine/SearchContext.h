@@ -23,6 +23,7 @@ namespace tessaly::engine {
 
 struct SearchContext;
 class ContentPool;
+class TSearchTextCache;
 struct TestOutput;
 
 // A content test of the walk (a file's conditions, an archive's listing),
@@ -45,6 +46,9 @@ struct SearchContext {
   // The search's own PDF toolkit, made by the PDF field test on first need
   // and released with the context when the search ends.
   std::shared_ptr<pdf::TPdfToolkit> pdfToolkit = nullptr;
+  // The cache of extracted text the search reads through, shared by its
+  // workers; null when the search keeps none.
+  std::shared_ptr<TSearchTextCache> textCache = nullptr;
   // Folders listed so far by the walk (reported through the host).
   std::size_t foldersWalked = 0;
   // The documents and folders this search could not read (the search's own

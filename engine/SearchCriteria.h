@@ -54,6 +54,10 @@ struct SearchCriteria {
   // Threads that run the content tests beside the walk: 0 one per core (at
   // least 2), 1 none (every test on the search thread itself).
   unsigned jobs = 0;
+  // Converted text is read from and kept in the cache of extracted text;
+  // the cache file is kept within `cacheBytes` (0: the default bound).
+  bool useCache = true;
+  std::int64_t cacheBytes = 0;
 
   // Derived when the search starts (Derive()).
   std::vector<std::string> folders;

@@ -386,6 +386,12 @@ void TForm1::BuildAdvancedPanel() {
   edit3_->setObjectName(QStringLiteral("Edit3"));
   addField(sizeLabel_, QStringLiteral("Size (Bytes)"), edit3_);
   rows->addWidget(filters);
+  // On by default and kept with the form; a search without it converts
+  // every document again and leaves the cache as it is.
+  keepText_ = new QCheckBox(QStringLiteral("Keep extracted text for\nfaster repeat searches"), content);
+  keepText_->setObjectName(QStringLiteral("KeepText"));
+  keepText_->setChecked(true);
+  rows->addWidget(keepText_);
   rows->addStretch(1);
 
   accessKindLabel_->setObjectName(QStringLiteral("labelAccessKind"));
@@ -582,6 +588,7 @@ engine::SearchCriteria TForm1::TakeCriteria() const {
   c.locationText = dirNames_->text().toStdString();
   c.listFolders = optIncDirs_->isChecked();
   c.searchPdfs = searchpdfs_->isChecked();
+  c.useCache = keepText_->isChecked();
   c.allFiles = optAllFiles_->isChecked();
   for (std::size_t i = 0; i < formatBoxes_.size(); ++i) c.archiveFormats[i] = formatBoxes_[i]->isChecked();
 
