@@ -22,6 +22,7 @@ class TPdfToolkit;
 namespace tessaly::engine {
 
 struct SearchContext;
+class TTextMatcher;
 class ContentPool;
 class TSearchTextCache;
 struct TestOutput;
@@ -46,6 +47,9 @@ struct SearchContext {
   // The search's own PDF toolkit, made by the PDF field test on first need
   // and released with the context when the search ends.
   std::shared_ptr<pdf::TPdfToolkit> pdfToolkit = nullptr;
+  // The matcher of the content text, made once per search and shared by
+  // the workers (made on first need when the search did not set it).
+  std::shared_ptr<const TTextMatcher> matcher = nullptr;
   // The cache of extracted text the search reads through, shared by its
   // workers; null when the search keeps none.
   std::shared_ptr<TSearchTextCache> textCache = nullptr;
