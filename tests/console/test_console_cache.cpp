@@ -65,6 +65,13 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// The names of --rows output, one a line.
+std::string Names(const std::string& rows) {
+  std::string names;
+  for (const std::string& line : Lines(rows)) names += line.substr(0, line.find('\t')) + "\n";
+  return names;
+}
+
 std::size_t CacheMessages(const std::string& err) {
   std::size_t n = 0;
   for (const std::string& line : Lines(err))
@@ -131,10 +138,10 @@ TEST_F(ConsoleCache, ARepeatSearchStartsNoConverterAndARewriteIsConvertedAgain) 
   Put("docs/other.pdf", OnePagePdf("nothing to see here"));
   LetSettle();
   RunResult r = Search("zeppelin");
-  EXPECT_EQ(r.out, "memo.pdf\t1 Kb\t" + root_ + "/docs\n") << r.err;
+  EXPECT_EQ(Names(r.out), "memo.pdf\n") << r.err;
   EXPECT_EQ(Runs(), 2);
   r = Search("zeppelin");
-  EXPECT_EQ(r.out, "memo.pdf\t1 Kb\t" + root_ + "/docs\n") << r.err;
+  EXPECT_EQ(Names(r.out), "memo.pdf\n") << r.err;
   EXPECT_EQ(Runs(), 2) << "the repeat search was answered from the cache";
 
   // Other text of the same length, its times set back to the old ones: only
@@ -152,7 +159,7 @@ TEST_F(ConsoleCache, ARepeatSearchStartsNoConverterAndARewriteIsConvertedAgain) 
   EXPECT_EQ(r.out, "") << r.err;
   EXPECT_EQ(Runs(), 3) << "memo.pdf converted again, other.pdf from the cache";
   r = Search("qqqqqqqq");
-  EXPECT_EQ(r.out, "memo.pdf\t1 Kb\t" + root_ + "/docs\n") << r.err;
+  EXPECT_EQ(Names(r.out), "memo.pdf\n") << r.err;
 }
 
 TEST_F(ConsoleCache, NoCacheConvertsEveryTimeAndKeepsNothing) {
