@@ -391,6 +391,11 @@ void TForm1::BuildAdvancedPanel() {
   keepText_ = new QCheckBox(QStringLiteral("Keep extracted text for\nfaster repeat searches"), content);
   keepText_->setObjectName(QStringLiteral("KeepText"));
   keepText_->setChecked(true);
+  QFont keepFont = keepText_->font();  // its longer line fits the panel, as MakeCheck fits one line
+  while (QFontMetrics(keepFont).horizontalAdvance(QStringLiteral("Keep extracted text for")) > 146 - 22 &&
+         keepFont.pointSizeF() > 6.5)
+    keepFont.setPointSizeF(keepFont.pointSizeF() - 0.5);
+  keepText_->setFont(keepFont);
   rows->addWidget(keepText_);
   rows->addStretch(1);
 
