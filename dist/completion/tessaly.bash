@@ -10,8 +10,8 @@ _tessaly() {
     local search_opts="-l --location -n --name -t --types --exact -c --contains --in
         -s --case-sensitive --no-folders --no-pdf -a --archives
         --smaller-or-equal --bigger-or-equal --date --between --after --before --same
-        --sort --descending --rows --unreadable --timeout -j --jobs -o --report
-        --no-cache --cache-size"
+        --sort --descending --rows --unreadable --timeout -j --jobs --walk-threads --walk-timeout
+        -o --report --no-cache --cache-size"
 
     local mode="" i
     for ((i = 1; i < cword; i++)); do
@@ -83,7 +83,8 @@ _tessaly() {
             return
             ;;
         -n | --name | -t | --types | -c | --contains | --smaller-or-equal | --bigger-or-equal | \
-            --between | --after | --before | --same | --timeout | -j | --jobs | --cache-size)
+            --between | --after | --before | --same | --timeout | -j | --jobs | --walk-threads | --walk-timeout | \
+            --cache-size)
             return
             ;;
     esac
