@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "archives/ArchiveDispatch.h"
+#include "console/CacheCommand.h"
 #include "console/ConsoleHost.h"
 #include "console/DetailsCommand.h"
 #include "console/SearchOptions.h"
@@ -184,6 +185,7 @@ int ConsoleMain(int argc, char** argv) {
   }
   if (mode == "--search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()));
   if (mode == "--details") return RunDetails(std::vector<std::string>(args.begin() + 1, args.end()));
+  if (mode == "--cache") return RunCacheCommand(std::vector<std::string>(args.begin() + 1, args.end()));
   // The window's options may stand before the one that is wrong.
   for (const std::string& a : args)
     if (a != "--search-now" && a != "--choose-folder" && a.rfind("-", 0) == 0)

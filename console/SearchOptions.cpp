@@ -1,6 +1,8 @@
 // Option parsing of the console search.
 #include "console/SearchOptions.h"
 
+#include "console/CacheCommand.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -11,6 +13,7 @@ const char* const kShortUsage =
     "usage: tessaly [--search-now] [--choose-folder] [FOLDER...]\n"
     "       tessaly --search [-l FOLDERS] [-n NAME] [-t TYPES] [-c TEXT] [options]\n"
     "       tessaly --details FILE...\n"
+    "       tessaly --cache stats|prune|clear [--cache-size SIZE]\n"
     "       tessaly --help | --version\n";
 
 const char* const kHelpText =
@@ -54,12 +57,25 @@ const char* const kHelpText =
     "      --walk-timeout SECONDS     a folder whose listing gets no answer for SECONDS is\n"
     "                                 reported timed out, the walk goes on (default: 30)\n"
     "  -o, --report FILE              the report into FILE\n"
+    "      --no-cache                 convert every document again; the cache of\n"
+    "                                 extracted text is neither read nor written\n"
+    "      --cache-size SIZE          the cache's bound on disk, bytes or with K, M, G\n"
+    "                                 (default 1G); the least recently used go first\n"
     "tessaly --details FILE...        file and document details of each FILE\n"
+    "tessaly --cache stats            what the cache of extracted text holds, and the\n"
+    "                                 hits of the last searches\n"
+    "tessaly --cache prune            drops the entries of files gone or changed, and\n"
+    "                                 the least recently used past --cache-size\n"
+    "tessaly --cache clear            empties the cache\n"
     "tessaly --help | --version\n"
     "\n"
     "Documents and folders that could not be read (password required, damaged,\n"
     "converter failed, timed out, permission denied, too large, path too long) are\n"
     "no hits; their count by cause ends standard error, and the report lists them.\n"
+    "\n"
+    "The text that converters print for PDF, Word, Excel, PowerPoint and RTF files is\n"
+    "kept in $XDG_CACHE_HOME/tessaly (else ~/.cache/tessaly) and used again only\n"
+    "while the file and the converter are unchanged.\n"
     "\n"
     "Exit status: 0 when at least one row was listed, 1 when none, 2 for a usage\n"
     "or input error.\n";
@@ -214,6 +230,13 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
         throw UsageError(a + " takes a whole number from 1 to " + std::to_string(most) + ", not '" + text + "'");
       if (threads) c.walkThreads = n;
       else c.walkTimeoutSeconds = static_cast<int>(n);
+    } else if (a == "--no-cache") {
+      c.useCache = false;
+    } else if (a == "--cache-size") {
+      const std::string text = value(a);
+      const auto size = ParseCacheSize(text);
+      if (!size) throw UsageError("--cache-size takes a size from 1M to 1024G, not '" + text + "'");
+      c.cacheBytes = *size;
     } else if (a == "--rows") {
       o.rows = true;
     } else if (a == "--unreadable") {

@@ -12,6 +12,7 @@ ContentPool::ContentPool(SearchContext& context, unsigned workers)
     workers_.push_back(std::make_unique<SearchContext>(
         SearchContext{context.criteria, context.store, context.host, context.stopRequested, context.dispatchArchive}));
     workers_.back()->matcher = context.matcher;
+    workers_.back()->textCache = context.textCache;
     states.push_back(workers_.back().get());
   }
   pool_ = std::make_unique<OrderedPool<SearchContext, TestOutput>>(

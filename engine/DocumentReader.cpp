@@ -3,6 +3,7 @@
 
 #include <system_error>
 
+#include "engine/CachedReader.h"
 #include "engine/ContentConditions.h"
 #include "engine/ConverterReader.h"
 #include "engine/DocumentSource.h"
@@ -69,16 +70,21 @@ ReadOutcome ReadPackage(SearchContext& context, TDocumentSource& source, extract
 
 ReadOutcome ReadDocumentText(SearchContext& context, TDocumentSource& source, const KindDecision& kind,
                              extract::TTextSink& sink) {
+  // The converted kinds are read through the cache of extracted text.
+  auto cached = [&](auto read) { return ReadThroughCache(context, source, kind.kind, sink, read); };
+  auto converter = [&](ConverterKind k) {
+    return cached([&, k](extract::TTextSink& s) { return ReadConverterText(context, source, k, s); });
+  };
   switch (kind.kind) {
     case DocumentKind::Text: return ReadTextFile(context, source, kind, sink);
-    case DocumentKind::Pdf: return ReadPdfText(context, source, sink);
+    case DocumentKind::Pdf: return cached([&](extract::TTextSink& s) { return ReadPdfText(context, source, s); });
     case DocumentKind::OfficePackage:
     case DocumentKind::OpenDocument:
     case DocumentKind::Epub: return ReadPackage(context, source, sink);
-    case DocumentKind::WordBinary: return ReadConverterText(context, source, ConverterKind::Word, sink);
-    case DocumentKind::ExcelBinary: return ReadConverterText(context, source, ConverterKind::Excel, sink);
-    case DocumentKind::PowerPointBinary: return ReadConverterText(context, source, ConverterKind::PowerPoint, sink);
-    case DocumentKind::Rtf: return ReadConverterText(context, source, ConverterKind::Rtf, sink);
+    case DocumentKind::WordBinary: return converter(ConverterKind::Word);
+    case DocumentKind::ExcelBinary: return converter(ConverterKind::Excel);
+    case DocumentKind::PowerPointBinary: return converter(ConverterKind::PowerPoint);
+    case DocumentKind::Rtf: return converter(ConverterKind::Rtf);
     case DocumentKind::Binary: break;
   }
   return {};

@@ -24,6 +24,7 @@ namespace tessaly::engine {
 struct SearchContext;
 class TTextMatcher;
 class ContentPool;
+class TSearchTextCache;
 struct TestOutput;
 
 // A content test of the walk (a file's conditions, an archive's listing),
@@ -49,6 +50,9 @@ struct SearchContext {
   // The matcher of the content text, made once per search and shared by
   // the workers (made on first need when the search did not set it).
   std::shared_ptr<const TTextMatcher> matcher = nullptr;
+  // The cache of extracted text the search reads through, shared by its
+  // workers; null when the search keeps none.
+  std::shared_ptr<TSearchTextCache> textCache = nullptr;
   // Folders listed so far by the walk (reported through the host).
   std::size_t foldersWalked = 0;
   // The documents and folders this search could not read (the search's own

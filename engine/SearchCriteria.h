@@ -63,6 +63,10 @@ struct SearchCriteria {
   // A folder whose file system does not answer for this long is reported
   // "timed out" and the walk goes on.
   int walkTimeoutSeconds = 30;
+  // Converted text is read from and kept in the cache of extracted text;
+  // the cache file is kept within `cacheBytes` (0: the default bound).
+  bool useCache = true;
+  std::int64_t cacheBytes = 0;
 
   // Derived when the search starts (Derive()).
   std::vector<std::string> folders;

@@ -8,6 +8,7 @@
 #include "engine/TextMatcher.h"
 #include "engine/FolderWalk.h"
 #include "engine/MissingConverters.h"
+#include "engine/SearchTextCache.h"
 
 namespace tessaly::engine {
 
@@ -30,6 +31,13 @@ void TSearchThread::Join() {
 
 void TSearchThread::Execute() {
   SearchContext context{criteria_, store_, host_, stopRequested_, dispatchArchive_};
+  if (criteria_.useCache) {
+    // Opened on the first converted document; written out when the
+    // context ends, after the search's last report to the host.
+    cache::TCacheOptions options;
+    if (criteria_.cacheBytes > 0) options.maxBytes = criteria_.cacheBytes;
+    context.textCache = std::make_shared<TSearchTextCache>(std::move(options));
+  }
   std::string missingFolders;
   ClearMissingConverters();
   try {
@@ -63,6 +71,9 @@ void TSearchThread::Execute() {
     if (!context.unreadable.empty()) host_.ReportUnreadable(context.unreadable);
     host_.SearchEnded();
   }
+  // The texts still queued for the cache are written before the thread
+  // counts as finished.
+  context.textCache.reset();
   finished_.store(true);
 }
 

@@ -387,6 +387,17 @@ void TForm1::BuildAdvancedPanel() {
   edit3_->setObjectName(QStringLiteral("Edit3"));
   addField(sizeLabel_, QStringLiteral("Size (Bytes)"), edit3_);
   rows->addWidget(filters);
+  // On by default and kept with the form; a search without it converts
+  // every document again and leaves the cache as it is.
+  keepText_ = new QCheckBox(QStringLiteral("Keep extracted text for\nfaster repeat searches"), content);
+  keepText_->setObjectName(QStringLiteral("KeepText"));
+  keepText_->setChecked(true);
+  QFont keepFont = keepText_->font();  // its longer line fits the panel, as MakeCheck fits one line
+  while (QFontMetrics(keepFont).horizontalAdvance(QStringLiteral("Keep extracted text for")) > 146 - 22 &&
+         keepFont.pointSizeF() > 6.5)
+    keepFont.setPointSizeF(keepFont.pointSizeF() - 0.5);
+  keepText_->setFont(keepFont);
+  rows->addWidget(keepText_);
   rows->addStretch(1);
 
   accessKindLabel_->setObjectName(QStringLiteral("labelAccessKind"));
@@ -583,6 +594,7 @@ engine::SearchCriteria TForm1::TakeCriteria() const {
   c.locationText = dirNames_->text().toStdString();
   c.listFolders = optIncDirs_->isChecked();
   c.searchPdfs = searchpdfs_->isChecked();
+  c.useCache = keepText_->isChecked();
   c.allFiles = optAllFiles_->isChecked();
   for (std::size_t i = 0; i < formatBoxes_.size(); ++i) c.archiveFormats[i] = formatBoxes_[i]->isChecked();
 

@@ -262,6 +262,7 @@ class TForm1 : public QWidget, private TSearchReceiver {
   QLabel* date2Label_ = nullptr;
   QDateTimeEdit* dateTimePicker2_ = nullptr;
   QCheckBox* checkBox9_ = nullptr;
+  QCheckBox* keepText_ = nullptr;  // "Keep extracted text for faster repeat searches"
   QLabel* sizeKindLabel_ = nullptr;
   QComboBox* comboBox1_ = nullptr;
   QLabel* sizeLabel_ = nullptr;

@@ -6,23 +6,28 @@ _tessaly() {
     _init_completion -n =: || return
 
     # The options of each mode, as `tessaly --help` lists them.
-    local window_opts="--search-now --choose-folder --search --details --help --version"
+    local window_opts="--search-now --choose-folder --search --details --cache --help --version"
     local search_opts="-l --location -n --name -t --types --exact -c --contains --in
         -s --case-sensitive --no-folders --no-pdf -a --archives
         --smaller-or-equal --bigger-or-equal --date --between --after --before --same
         --sort --descending --rows --unreadable --timeout -j --jobs --walk-threads --walk-timeout
-        -o --report"
+        -o --report --no-cache --cache-size"
 
     local mode="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --search | --details) mode=${words[i]}; break ;;
+            --search | --details | --cache) mode=${words[i]}; break ;;
         esac
     done
 
     case $mode in
         --details)
             _filedir
+            return
+            ;;
+        --cache)
+            [[ $prev == --cache-size ]] && return
+            COMPREPLY=($(compgen -W "stats prune clear --cache-size" -- "$cur"))
             return
             ;;
         "")
@@ -78,8 +83,8 @@ _tessaly() {
             return
             ;;
         -n | --name | -t | --types | -c | --contains | --smaller-or-equal | --bigger-or-equal | \
-            --between | --after | --before | --same | --timeout | -j | --jobs | --walk-threads | \
-            --walk-timeout)
+            --between | --after | --before | --same | --timeout | -j | --jobs | --walk-threads | --walk-timeout | \
+            --cache-size)
             return
             ;;
     esac

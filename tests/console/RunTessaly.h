@@ -32,6 +32,13 @@ inline RunResult Tessaly(const std::vector<std::string>& args, const char* path 
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("tessaly-run-" + std::to_string(::getpid()));
   fs::create_directories(dir);
+  // nobody's own cache of extracted text, which it may write; a cache it
+  // cannot use would add a message to standard error.
+  const std::string cacheFolder = (dir / "cache").string();
+  if (unprivileged && ::geteuid() == 0) {
+    fs::create_directories(cacheFolder);
+    fs::permissions(cacheFolder, fs::perms::all | fs::perms::sticky_bit);
+  }
   const std::string outFile = (dir / "out").string(), errFile = (dir / "err").string();
   pid_t pid = ::fork();
   if (pid == 0) {
@@ -43,6 +50,7 @@ inline RunResult Tessaly(const std::vector<std::string>& args, const char* path 
     if (unprivileged && ::geteuid() == 0) {
       // nobody's own work folder, not the test's.
       ::unsetenv("XDG_RUNTIME_DIR");
+      ::setenv("XDG_CACHE_HOME", cacheFolder.c_str(), 1);
       argv = {kSetpriv, "--reuid=" + std::to_string(kNobody), "--regid=" + std::to_string(kNobody),
               "--clear-groups", "--"};
     }

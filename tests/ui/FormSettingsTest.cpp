@@ -82,6 +82,7 @@ TEST_F(FormSettingsTest, WhatAWindowKeepsTheNextOneShows) {
     check("opComp")->click();
     check("suiCheckBox5")->setChecked(true);
     check("CheckBox4")->setChecked(false);
+    check("KeepText")->setChecked(false);  // "Keep extracted text for faster repeat searches"
     check("CheckBox8")->click();
     combo("ComboBox3")->setCurrentIndex(2);
     combo("ComboBox2")->setCurrentIndex(0);
