@@ -1,6 +1,7 @@
 // tessaly: the window, or with --search / --details / --help / --version the
 // console front end.
 #include <cstring>
+#include <ctime>
 
 #include "console/ConsoleMain.h"
 #ifdef TESSALY_WITH_UI
@@ -8,6 +9,9 @@
 #endif
 
 int main(int argc, char** argv) {
+  // The time-zone rules are read once here, before any worker thread turns
+  // a time into local time (libzip's member times, document dates).
+  tzset();
 #ifdef TESSALY_WITH_UI
   if (!tessaly::console::IsConsoleInvocation(argc, argv)) return tessaly::ui::RunWindow(argc, argv);
 #endif
