@@ -25,6 +25,7 @@
 
 #include "engine/MissingConverters.h"
 #include "engine/PdfFieldTest.h"
+#include "engine/PdfHelperText.h"
 #include "engine/TextScanner.h"
 #include "extract/ConverterRunner.h"
 #include "extract/Converters.h"
@@ -97,9 +98,33 @@ UnreadableCause FailureCause(ConverterKind kind, const std::string& path, int ex
   return UnreadableCause::ConverterFailed;
 }
 
+// Pages from the helper into the scanner; pages are kept apart by the form
+// feed that separates them in pdftotext's file.
+class PdfPageSearch : public extract::TTextSink {
+ public:
+  explicit PdfPageSearch(const SearchCriteria& c) : scanner_(c.containsText, c.caseSensitive) {}
+  bool BeginPart(extract::PartKind, int number, std::string_view) override {
+    return number <= 1 || scanner_.Feed("\f");
+  }
+  bool Append(std::string_view text) override { return scanner_.Feed(text); }
+  bool Found() { return scanner_.Finish(); }
+
+ private:
+  TStreamScanner scanner_;
+};
+
 // The PDF's converted text holds the search text (scanner rules).
 ReadVerdict PdfTextContains(SearchContext& context, const std::string& path) {
   const SearchCriteria& c = context.criteria;
+  if (c.pdfText == PdfTextRoute::Helper) {
+    PdfPageSearch search(c);
+    if (const auto outcome = ReadPdfTextByHelper(context, path, search)) {
+      if (context.Stopped()) return ReadVerdict::Miss();
+      if (search.Found()) return ReadVerdict::Hit();
+      if (outcome->cause) return ReadVerdict::Unreadable(*outcome->cause);
+      return ReadVerdict::Miss();
+    }
+  }
   const std::string textFile = extract::NewPdfTextFile();
   RemoveOnExit removal(textFile);
   extract::ConverterProcess converter;

@@ -56,6 +56,9 @@ TEST(SearchOptions, FiltersAndArchives) {
   EXPECT_EQ(Parse({}).criteria.jobs, 0u);  // one per core
   EXPECT_EQ(Parse({"--jobs", "1"}).criteria.jobs, 1u);
   EXPECT_EQ(Parse({"-j", "64"}).criteria.jobs, 64u);
+  EXPECT_EQ(Parse({}).criteria.pdfText, tessaly::engine::PdfTextRoute::Helper);
+  EXPECT_EQ(Parse({"--pdf-text", "pdftotext"}).criteria.pdfText, tessaly::engine::PdfTextRoute::Pdftotext);
+  EXPECT_EQ(Parse({"--pdf-text", "helper"}).criteria.pdfText, tessaly::engine::PdfTextRoute::Helper);
 }
 
 TEST(SearchOptions, BadInputIsAUsageError) {
@@ -75,6 +78,7 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--jobs", "0"},
       {"--jobs", "65"},
       {"-j", "2x"},
+      {"--pdf-text", "poppler"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), UsageError) << args[0];
 }

@@ -5,6 +5,8 @@
 //   #sleep     sends page 1 (the text after the mark) and never ends
 //   #garbage   sends a frame longer than any the client accepts
 //   #password, #damaged   ends with that status and no pages
+// With STAND_IN_PIDS set, a "#sleep" file first notes the process id in a
+// file of that folder, so a test can tell which helpers were converting.
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -67,6 +69,8 @@ void Convert(const std::string& path) {
     for (;;) ::pause();
   }
   if (text.rfind("#sleep", 0) == 0) {
+    if (const char* folder = std::getenv("STAND_IN_PIDS"))
+      std::ofstream(std::string(folder) + "/" + std::to_string(::getpid())) << ::getpid();
     Send(FrameType::Page, frames::U32Payload(1));
     Send(FrameType::Text, text.substr(text.find('\n') + 1));
     for (;;) ::pause();

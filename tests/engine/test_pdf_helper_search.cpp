@@ -1,0 +1,145 @@
+// Searches whose PDFs go through the text helper, with the stand-in helper
+// of tests/extract: a PDF that crashes it counts as "converter failed", one
+// that hangs as "timed out" (the page that came before the hang is
+// searched), and the PDFs after them are searched by a fresh helper; a stop
+// ends every helper before the search is joined; without a helper the
+// pdftotext route reads the PDFs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "../extract/TempFolder.h"
+#include "RecordingHost.h"
+#include "engine/ConversionDeadline.h"
+#include "engine/ResultStore.h"
+#include "engine/SearchThread.h"
+
+namespace tessaly::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kStandIn = std::string(TESSALY_BIN_DIR) + "/stand-in-pdftext";
+
+// Conversions time out after 300 ms, so a hanging helper costs little.
+class ShortHost : public test::RecordingHost {
+ public:
+  std::unique_ptr<extract::ConversionTimeout> NewConversionTimeout() override {
+    return std::make_unique<ConversionDeadline>(300ms);
+  }
+  void ReportMissingConverters(const std::string& text) override { missing = text; }
+  std::string missing;
+};
+
+class PdfHelperSearchTest : public test::TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    fs::create_directory(Path("tree"));
+    fs::create_directory(Path("pids"));
+    criteria.locationText = Path("tree");
+    criteria.typeText = "PDF";
+    criteria.containsText = "harbour";
+    criteria.pdfTextHelper = kStandIn;
+    ::setenv("STAND_IN_PIDS", Path("pids").c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("STAND_IN_PIDS");
+    TempFolderTest::TearDown();
+  }
+
+  std::vector<std::string> Run() {
+    criteria.Derive();
+    store.Clear();
+    {
+      TSearchThread search(criteria, store, host);
+      search.Join();
+    }
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < store.Count(); ++i) names.push_back(store.Row(i).Name);
+    std::sort(names.begin(), names.end());  // walk order is the folder's order
+    return names;
+  }
+
+  SearchCriteria criteria;
+  ResultStore store;
+  ShortHost host;
+};
+
+TEST_F(PdfHelperSearchTest, CrashAndHangCostOneDocumentEach) {
+  const struct {
+    const char* name;
+    const char* text;
+  } files[] = {
+      {"a.pdf", "the harbour"},
+      {"b-crash.pdf", "#crash\nharbour"},
+      {"c.pdf", "page one\fthe harbour on page two"},
+      {"d-hang.pdf", "#sleep\nno word before the hang"},
+      {"e-hang.pdf", "#sleep\nthe harbour before the hang"},
+      {"f.pdf", "harbour"},
+      {"g.pdf", "the quay"},
+  };
+  for (const auto& f : files) Write("tree/" + std::string(f.name), f.text);
+  for (const unsigned jobs : {1u, 2u}) {
+    SCOPED_TRACE(jobs);
+    criteria.jobs = jobs;
+    host.unreadable = {};
+    for (const auto& e : fs::directory_iterator(Path("pids"))) fs::remove(e.path());
+    EXPECT_EQ(Run(), (std::vector<std::string>{"a.pdf", "c.pdf", "e-hang.pdf", "f.pdf"}));
+    auto entries = host.unreadable.Kept();
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.path < b.path; });
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].path, Path("tree/b-crash.pdf"));
+    EXPECT_EQ(entries[0].cause, UnreadableCause::ConverterFailed);
+    EXPECT_EQ(entries[1].path, Path("tree/d-hang.pdf"));
+    EXPECT_EQ(entries[1].cause, UnreadableCause::TimedOut);
+  }
+}
+
+TEST_F(PdfHelperSearchTest, StopEndsEveryHelperBeforeTheSearchIsJoined) {
+  for (int i = 0; i < 6; ++i) Write("tree/hang" + std::to_string(i) + ".pdf", "#sleep\nno word");
+  criteria.jobs = 2;
+  criteria.Derive();
+  test::RecordingHost longHost;  // 9 s time-outs: only the stop ends the helpers
+  std::vector<int> pids;
+  {
+    TSearchThread search(criteria, store, longHost);
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (std::distance(fs::directory_iterator(Path("pids")), fs::directory_iterator()) < 2 &&
+           std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(10ms);
+    search.RequestStop();
+    search.Join();
+    for (const auto& e : fs::directory_iterator(Path("pids"))) pids.push_back(std::stoi(e.path().filename().string()));
+    ASSERT_EQ(pids.size(), 2u);
+    for (const int pid : pids) EXPECT_TRUE(::kill(pid, 0) != 0 && errno == ESRCH) << "helper " << pid << " still runs";
+  }
+  EXPECT_EQ(store.Count(), 0u);
+}
+
+// Without a helper that starts, the PDFs go the pdftotext route; without
+// pdftotext either, pdftotext is the converter reported missing.
+TEST_F(PdfHelperSearchTest, MissingHelperFallsBackToPdftotext) {
+  Write("tree/a.pdf", "the harbour");
+  fs::create_directory(Path("bin"));
+  const char* oldPath = std::getenv("PATH");
+  const std::string saved = oldPath ? oldPath : "";
+  ::setenv("PATH", Path("bin").c_str(), 1);
+  criteria.pdfTextHelper = Path("no-such-helper");
+  Script("bin/pdftotext", "/bin/cp \"$3\" \"$4\"");
+  EXPECT_EQ(Run(), std::vector<std::string>{"a.pdf"});
+  EXPECT_EQ(host.missing, "");
+  fs::remove(Path("bin/pdftotext"));
+  EXPECT_EQ(Run(), std::vector<std::string>{});
+  EXPECT_NE(host.missing.find("pdftotext"), std::string::npos);
+  ::setenv("PATH", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace tessaly::engine
