@@ -98,19 +98,27 @@ UnreadableCause FailureCause(ConverterKind kind, const std::string& path, int ex
   return UnreadableCause::ConverterFailed;
 }
 
-// Pages from the helper into the scanner; pages are kept apart by the form
-// feed that separates them in pdftotext's file.
+// Pages from the helper into the scanner, each page searched as it comes
+// (so a hit on page 1 stops the document there). Pages are kept apart, as
+// the form feed between them keeps them apart in pdftotext's file.
 class PdfPageSearch : public extract::TTextSink {
  public:
-  explicit PdfPageSearch(const SearchCriteria& c) : scanner_(c.containsText, c.caseSensitive) {}
-  bool BeginPart(extract::PartKind, int number, std::string_view) override {
-    return number <= 1 || scanner_.Feed("\f");
+  explicit PdfPageSearch(const SearchCriteria& c) : c_(c) {}
+  bool BeginPart(extract::PartKind, int, std::string_view) override {
+    page_.emplace(c_.containsText, c_.caseSensitive);
+    return true;
   }
-  bool Append(std::string_view text) override { return scanner_.Feed(text); }
-  bool Found() { return scanner_.Finish(); }
+  bool Append(std::string_view text) override {
+    if (!page_) page_.emplace(c_.containsText, c_.caseSensitive);
+    found_ = found_ || !page_->Feed(text) || page_->Finish();
+    return !found_;
+  }
+  bool Found() const { return found_; }
 
  private:
-  TStreamScanner scanner_;
+  const SearchCriteria& c_;
+  std::optional<TStreamScanner> page_;
+  bool found_ = false;
 };
 
 // The PDF's converted text holds the search text (scanner rules).
