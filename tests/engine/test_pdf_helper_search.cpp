@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "../extract/PdfWriter.h"
 #include "../extract/TempFolder.h"
 #include "RecordingHost.h"
 #include "engine/ConversionDeadline.h"
@@ -26,6 +27,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 const std::string kStandIn = std::string(TESSALY_BIN_DIR) + "/stand-in-pdftext";
+const std::string kHelper = std::string(TESSALY_BIN_DIR) + "/tessaly-pdftext";
 
 // Conversions time out after 300 ms, so a hanging helper costs little.
 class ShortHost : public test::RecordingHost {
@@ -54,7 +56,15 @@ class PdfHelperSearchTest : public test::TempFolderTest {
     TempFolderTest::TearDown();
   }
 
+  std::vector<std::string> Unreadable() {
+    std::vector<std::string> list;
+    for (const auto& e : host.unreadable.Kept()) list.push_back(std::string(CauseText(e.cause)) + " " + e.path);
+    std::sort(list.begin(), list.end());
+    return list;
+  }
+
   std::vector<std::string> Run() {
+    host.unreadable = {};
     criteria.Derive();
     store.Clear();
     {
@@ -71,6 +81,37 @@ class PdfHelperSearchTest : public test::TempFolderTest {
   ResultStore store;
   ShortHost host;
 };
+
+// The real helper and pdftotext list the same hits and the same unreadable
+// documents, over the test PDFs and generated ones, for words on one page,
+// on several, across a line break, with accents and with none.
+TEST_F(PdfHelperSearchTest, BothRoutesListTheSameDocuments) {
+  for (const auto& entry : fs::directory_iterator(std::string(TESSALY_TEST_DATA) + "/pdf"))
+    if (entry.path().extension() == ".pdf") fs::copy_file(entry.path(), Path("tree/" + entry.path().filename().string()));
+  const std::vector<std::vector<test::PdfPageLines>> generated = {
+      {{"the harbour master"}, {}, {"zeppelin over the quay"}},
+      {{"an exam-", "ple of caf\\351 and gar\\347on"}},
+      {{"left column harbour", "@320 right column pelican"}},
+      std::vector<test::PdfPageLines>(30, test::PdfPageLines{"page of thirty", "tide"}),
+  };
+  for (std::size_t i = 0; i < generated.size(); ++i)
+    Write("tree/generated" + std::to_string(i) + ".pdf", test::MakeTextPdf(generated[i]));
+  Write("tree/not-a-pdf.pdf", "plain text, no PDF");
+  criteria.pdfTextHelper = kHelper;
+  criteria.jobs = 2;
+  for (const char* word : {"tessaly", "harbour", "zeppelin", "CAF\xc3\x89", "gar\xc3\xa7on", "example", "pelican",
+                           "quokkafish"}) {
+    SCOPED_TRACE(word);
+    criteria.containsText = word;
+    criteria.pdfText = PdfTextRoute::Helper;
+    const std::vector<std::string> helperRows = Run(), helperUnreadable = Unreadable();
+    EXPECT_EQ(helperRows.empty(), std::string(word) == "quokkafish");
+    EXPECT_FALSE(helperUnreadable.empty());  // the encrypted test files, the file that is no PDF
+    criteria.pdfText = PdfTextRoute::Pdftotext;
+    EXPECT_EQ(Run(), helperRows);
+    EXPECT_EQ(Unreadable(), helperUnreadable);
+  }
+}
 
 TEST_F(PdfHelperSearchTest, CrashAndHangCostOneDocumentEach) {
   const struct {
@@ -89,7 +130,6 @@ TEST_F(PdfHelperSearchTest, CrashAndHangCostOneDocumentEach) {
   for (const unsigned jobs : {1u, 2u}) {
     SCOPED_TRACE(jobs);
     criteria.jobs = jobs;
-    host.unreadable = {};
     for (const auto& e : fs::directory_iterator(Path("pids"))) fs::remove(e.path());
     EXPECT_EQ(Run(), (std::vector<std::string>{"a.pdf", "c.pdf", "e-hang.pdf", "f.pdf"}));
     auto entries = host.unreadable.Kept();
