@@ -6,6 +6,26 @@
 #include "extract/PdfTextHelper.h"
 
 namespace tessaly::engine {
+namespace {
+
+// Each page after the first opens with a line break after the page before,
+// as the pdftotext route delivers pages cut at its form feeds: a match
+// never runs from one page into the next.
+class PageBreaks : public extract::TTextSink {
+ public:
+  explicit PageBreaks(extract::TTextSink& inner) : inner_(inner) {}
+  bool BeginPart(extract::PartKind kind, int number, std::string_view name) override {
+    if (pages_++ > 0 && !inner_.Append("\n")) return false;
+    return inner_.BeginPart(kind, number, name);
+  }
+  bool Append(std::string_view text) override { return inner_.Append(text); }
+
+ private:
+  extract::TTextSink& inner_;
+  int pages_ = 0;
+};
+
+}  // namespace
 
 std::optional<ReadOutcome> ReadPdfTextByHelper(SearchContext& context, const std::string& path,
                                                extract::TTextSink& sink) {
@@ -14,8 +34,9 @@ std::optional<ReadOutcome> ReadPdfTextByHelper(SearchContext& context, const std
   extract::TPdfTextHelper& helper = *context.pdfTextHelper;
   if (helper.Unavailable()) return std::nullopt;
   const std::unique_ptr<extract::ConversionTimeout> timeout = context.host.NewConversionTimeout();
+  PageBreaks pages(sink);
   const extract::PdfTextResult result =
-      helper.Convert(path, sink, *timeout, &context.stopRequested, context.wholeText);
+      helper.Convert(path, pages, *timeout, &context.stopRequested, context.wholeText);
   ReadOutcome outcome;
   using extract::PdfTextStatus;
   switch (result.status) {

@@ -25,6 +25,7 @@ class TPdfTextHelper;
 namespace tessaly::engine {
 
 struct SearchContext;
+class TTextMatcher;
 class ContentPool;
 struct TestOutput;
 
@@ -48,6 +49,9 @@ struct SearchContext {
   // The search's own PDF toolkit, made by the PDF field test on first need
   // and released with the context when the search ends.
   std::shared_ptr<pdf::TPdfToolkit> pdfToolkit = nullptr;
+  // The matcher of the content text, made once per search and shared by
+  // the workers (made on first need when the search did not set it).
+  std::shared_ptr<const TTextMatcher> matcher = nullptr;
   // The worker's PDF text helper process, started by the PDF text reader on
   // first need and ended with the context (a stop ends a conversion at once).
   std::shared_ptr<extract::TPdfTextHelper> pdfTextHelper = nullptr;
