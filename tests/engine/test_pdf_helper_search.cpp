@@ -17,6 +17,8 @@
 #include "../extract/TempFolder.h"
 #include "RecordingHost.h"
 #include "engine/ConversionDeadline.h"
+#include "engine/DocumentSource.h"
+#include "engine/PdfTextReader.h"
 #include "engine/ResultStore.h"
 #include "engine/SearchThread.h"
 
@@ -110,6 +112,44 @@ TEST_F(PdfHelperSearchTest, BothRoutesListTheSameDocuments) {
     criteria.pdfText = PdfTextRoute::Pdftotext;
     EXPECT_EQ(Run(), helperRows);
     EXPECT_EQ(Unreadable(), helperUnreadable);
+  }
+}
+
+// The reader on both routes: pages with their numbers, the sink's false
+// ending the read, and with the whole text wanted every page delivered and
+// the read not stopped.
+TEST_F(PdfHelperSearchTest, ReaderStopsAtTheSinkUnlessTheWholeTextIsWanted) {
+  const std::string file = Write("five.pdf", test::MakeTextPdf({{"one"}, {"two"}, {"three"}, {"four"}, {"five"}}));
+  struct Pages : extract::TTextSink {
+    bool BeginPart(extract::PartKind kind, int number, std::string_view) override {
+      EXPECT_EQ(kind, extract::PartKind::Page);
+      numbers.push_back(number);
+      return number < 2;
+    }
+    bool Append(std::string_view text) override {
+      text_ += text;
+      return true;
+    }
+    std::vector<int> numbers;
+    std::string text_;
+  };
+  criteria.pdfTextHelper = kHelper;
+  criteria.Derive();
+  for (const PdfTextRoute route : {PdfTextRoute::Helper, PdfTextRoute::Pdftotext}) {
+    for (const bool whole : {false, true}) {
+      SCOPED_TRACE(std::to_string(static_cast<int>(route)) + (whole ? " whole" : ""));
+      criteria.pdfText = route;
+      std::atomic<bool> stop{false};
+      SearchContext context{criteria, store, host, stop, {}};
+      context.wholeText = whole;
+      TDocumentSource source(file);
+      Pages pages;
+      const ReadOutcome outcome = ReadPdfText(context, source, pages);
+      EXPECT_FALSE(outcome.cause);
+      EXPECT_EQ(outcome.stopped, !whole);
+      EXPECT_EQ(pages.numbers, whole ? (std::vector<int>{1, 2, 3, 4, 5}) : (std::vector<int>{1, 2}));
+      EXPECT_EQ(pages.text_.find("five") != std::string::npos, whole);
+    }
   }
 }
 
