@@ -9,7 +9,9 @@
 //   client -> helper   Open(path)        convert the PDF at `path`
 //                      Stop()            end the document being converted
 //   helper -> client   Hello(version)    once, when the helper is ready
-//                      Page(number)      the text that follows is page `number`
+//                      Page(number)      page `number` is being read: the text that
+//                                        follows is its text (sent before the page
+//                                        is read, so the page before is whole)
 //                      Text(bytes)       UTF-8 text of the current page
 //                      End(status, pages)  the document is done
 //

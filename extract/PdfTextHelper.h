@@ -58,7 +58,7 @@ class TPdfTextHelper {
   // is delivered whatever the sink answers.
   //
   // `timeout` is armed when the request goes out and armed afresh when the
-  // first page arrives (a wait for the document to open, then one while
+  // first page is announced (a wait for the document to open, then one while
   // pages still come); when it runs out the helper is ended and the pages
   // delivered so far stay delivered. `stop` (when given) is looked at about
   // every 20 ms; once set, the helper is ended at once. A helper that is

@@ -45,7 +45,8 @@ void InitPdfLibrary() {
   setErrorCallback(DropError);
 }
 
-PagesOutcome ConvertPages(const std::string& path, const PageCallback& page, const StopCheck& stop) {
+PagesOutcome ConvertPages(const std::string& path, const PageStart& start, const PageCallback& page,
+                          const StopCheck& stop) {
   PagesOutcome outcome;
   auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(path));
   if (!doc->isOk()) {
@@ -70,13 +71,17 @@ PagesOutcome ConvertPages(const std::string& path, const PageCallback& page, con
   AbortState abort{&stop, false};
   for (int number = 1; number <= count; ++number) {
     if (AbortCheck(&abort)) break;
+    ++outcome.pages;
+    if (!start(number)) {
+      abort.stopped = true;
+      break;
+    }
     text.clear();
     doc->displayPage(&output, number, kResolution, kResolution, 0, /*useMediaBox=*/true, /*crop=*/false,
                      /*printing=*/false, AbortCheck, &abort);
     if (abort.stopped) break;
     // Each page ends with the form feed that separates pages in a text file.
     if (!text.empty() && text.back() == '\f') text.pop_back();
-    ++outcome.pages;
     if (!page(number, text)) {
       abort.stopped = true;
       break;

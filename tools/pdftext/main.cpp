@@ -95,8 +95,7 @@ void Send(FrameType type, std::string_view payload) {
   }
 }
 
-void SendPage(int number, std::string_view text) {
-  Send(FrameType::Page, frames::U32Payload(static_cast<std::uint32_t>(number)));
+void SendText(std::string_view text) {
   for (std::size_t at = 0; at < text.size(); at += frames::kMaxTextChunk)
     Send(FrameType::Text, text.substr(at, frames::kMaxTextChunk));
 }
@@ -189,8 +188,15 @@ int main(int argc, char** argv) {
     try {
       outcome = tessaly::pdftext::ConvertPages(
           path,
-          [&](int number, std::string_view text) {
-            SendPage(number, text);
+          // A page is announced before it is read: the client then knows
+          // the page before it is whole, and stops the document while this
+          // page is being read rather than after.
+          [&](int number) {
+            Send(FrameType::Page, frames::U32Payload(static_cast<std::uint32_t>(number)));
+            return !requests.StopArrived();
+          },
+          [&](int, std::string_view text) {
+            SendText(text);
             return !requests.StopArrived();
           },
           [&] { return requests.StopArrived(); });
