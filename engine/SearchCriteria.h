@@ -65,6 +65,12 @@ struct SearchCriteria {
   // PDFs go the pdftotext route.
   PdfTextRoute pdfText = PdfTextRoute::Helper;
   std::string pdfTextHelper = "tessaly-pdftext";
+  // Threads that list folders ahead of the walk: 0 one per core, and
+  // more on network and FUSE file systems.
+  unsigned walkThreads = 0;
+  // A folder whose file system does not answer for this long is reported
+  // "timed out" and the walk goes on.
+  int walkTimeoutSeconds = 30;
 
   // Derived when the search starts (Derive()).
   std::vector<std::string> folders;
