@@ -50,6 +50,9 @@ const char* const kHelpText =
     "      --timeout SECONDS          a converter still running after SECONDS is ended and\n"
     "                                 its document counted as timed out (default: 60 s;\n"
     "                                 each wait for the PDF converter's text 9 s)\n"
+    "      --pdf-text helper|pdftotext\n"
+    "                                 PDF full text by tessaly-pdftext, one per thread\n"
+    "                                 (default), or by one pdftotext run per file\n"
     "  -j, --jobs N                   threads for the content tests, 1 to 64 (default: one\n"
     "                                 per core, at least 2; 1: on the search thread)\n"
     "      --walk-threads N           threads that list folders, 1 to 64 (default: one per\n"
@@ -248,6 +251,11 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
       if (ec != std::errc() || p != text.data() + text.size() || seconds < 1 || seconds > 86400)
         throw UsageError("--timeout takes a whole number of seconds from 1 to 86400, not '" + text + "'");
       o.timeoutSeconds = seconds;
+    } else if (a == "--pdf-text") {
+      const std::string route = value(a);
+      if (route == "helper") c.pdfText = engine::PdfTextRoute::Helper;
+      else if (route == "pdftotext") c.pdfText = engine::PdfTextRoute::Pdftotext;
+      else throw UsageError("--pdf-text takes helper or pdftotext, not '" + route + "'");
     } else if (a == "-o" || a == "--report") {
       o.reportFile = value(a);
       if (o.reportFile.empty()) throw UsageError("option " + a + " needs a file name");

@@ -1,4 +1,4 @@
-// PDF text through the converter's output file.
+// PDF text: the helper route first, then the converter's output file.
 #include "engine/PdfTextReader.h"
 
 #include <cerrno>
@@ -8,6 +8,7 @@
 
 #include "engine/ConverterReader.h"
 #include "engine/DocumentSource.h"
+#include "engine/PdfHelperText.h"
 #include "engine/SearchContext.h"
 #include "platform/FileFacts.h"
 
@@ -30,13 +31,23 @@ class RemoveOnExit {
 
 // Streams the text file into `sink`, a page part at each form feed. False
 // when the sink said stop (or the search stopped).
-bool DeliverPages(SearchContext& context, const std::string& textFile, extract::TTextSink& sink) {
+bool DeliverPages(SearchContext& context, const std::string& textFile, extract::TTextSink& listener) {
   const int fd = ::open(textFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return true;
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
+  // With the whole text wanted the listener's false does not end the read.
+  struct WholeText : extract::TTextSink {
+    WholeText(extract::TTextSink& i, bool w) : inner(i), whole(w) {}
+    bool Append(std::string_view text) override { return inner.Append(text) || whole; }
+    bool BeginPart(extract::PartKind kind, int number, std::string_view name) override {
+      return inner.BeginPart(kind, number, name) || whole;
+    }
+    extract::TTextSink& inner;
+    bool whole;
+  } sink(listener, context.wholeText);
   constexpr std::size_t kPiece = 262144;
   std::string buffer(kPiece, '\0');
   int page = 1;
@@ -67,6 +78,8 @@ bool DeliverPages(SearchContext& context, const std::string& textFile, extract::
 
 ReadOutcome ReadPdfText(SearchContext& context, TDocumentSource& source, extract::TTextSink& sink) {
   const std::string path = source.ToolPath();
+  if (context.criteria.pdfText == PdfTextRoute::Helper)
+    if (const std::optional<ReadOutcome> read = ReadPdfTextByHelper(context, path, sink)) return *read;
   const std::string textFile = extract::NewPdfTextFile();
   RemoveOnExit removal(textFile);
   extract::ConverterProcess converter;

@@ -18,6 +18,9 @@
 namespace tessaly::pdf {
 class TPdfToolkit;
 }
+namespace tessaly::extract {
+class TPdfTextHelper;
+}
 
 namespace tessaly::engine {
 
@@ -53,6 +56,14 @@ struct SearchContext {
   // The cache of extracted text the search reads through, shared by its
   // workers; null when the search keeps none.
   std::shared_ptr<TSearchTextCache> textCache = nullptr;
+  // The worker's PDF text helper process, started by the PDF text reader on
+  // first need and ended with the context (a stop ends a conversion at once).
+  std::shared_ptr<extract::TPdfTextHelper> pdfTextHelper = nullptr;
+  // Set by a reader that wants a document's whole text whatever its sink
+  // answers (the cache of extracted text): the PDF text reader then
+  // delivers every page and reports the read as not stopped unless the
+  // search itself was stopped.
+  bool wholeText = false;
   // Folders listed so far by the walk (reported through the host).
   std::size_t foldersWalked = 0;
   // The documents and folders this search could not read (the search's own

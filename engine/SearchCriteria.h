@@ -20,6 +20,9 @@ constexpr int kArchiveFormatCount = 9;
 
 enum class SizeKind { None, AtMost, AtLeast };
 enum class DateRelation { None, Between, After, Before, Same };
+// How a PDF's full text is read: by the long-lived text helper of each
+// worker (tessaly-pdftext), or by one pdftotext run per file.
+enum class PdfTextRoute { Helper, Pdftotext };
 
 struct SizeFilter {
   bool enabled = false;
@@ -57,6 +60,11 @@ struct SearchCriteria {
   // Threads that run the content tests beside the walk: 0 one per core (at
   // least 2), 1 none (every test on the search thread itself).
   unsigned jobs = 0;
+  // The PDF text route, and the helper program of the helper route (a path,
+  // or a name looked up as converters are). Without a helper that starts,
+  // PDFs go the pdftotext route.
+  PdfTextRoute pdfText = PdfTextRoute::Helper;
+  std::string pdfTextHelper = "tessaly-pdftext";
   // Threads that list folders ahead of the walk: 0 one per core, and
   // more on network and FUSE file systems.
   unsigned walkThreads = 0;

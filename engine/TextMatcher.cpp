@@ -11,6 +11,9 @@ class TLiteralSink : public TMatchSink {
  public:
   TLiteralSink(const std::string& text, bool caseSensitive) : scanner_(text, caseSensitive) {}
   bool Append(std::string_view text) override { return scanner_.Feed(text); }
+  // The text before a new part (a page) is searched before the part is
+  // read, so a paged reader stops at the page of the first hit.
+  bool BeginPart(extract::PartKind, int, std::string_view) override { return scanner_.Flush(); }
   bool Finish() override { return scanner_.Finish(); }
   bool Matched() const override { return scanner_.Found(); }
 

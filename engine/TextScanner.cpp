@@ -111,6 +111,11 @@ bool TStreamScanner::Feed(std::string_view piece) {
   return !found_;
 }
 
+bool TStreamScanner::Flush() {
+  if (finder_ && !found_) Search(false);
+  return !found_;
+}
+
 bool TStreamScanner::Finish() {
   if (finder_ && !found_) Search(true);
   return found_;

@@ -58,6 +58,10 @@ class TStreamScanner {
   // Takes the next piece. False once the text has been found: nothing more
   // is needed.
   bool Feed(std::string_view piece);
+  // Searches what is gathered so far, as Feed does once its chunk is full;
+  // false once the text has been found. For a reader's part boundaries
+  // (pages): a hit on page 1 is known before page 2 is read.
+  bool Flush();
   // Searches what is still gathered; true when the text occurs anywhere in
   // the pieces fed.
   bool Finish();

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -252,6 +253,44 @@ void EndDetached(const EndFlag& ended, std::chrono::milliseconds grace) {
   if (waitEnd(grace)) return;
   if (!ended->ended.load()) ::kill(-ended->pid, SIGKILL);
   waitEnd(kKillGrace);
+}
+
+std::optional<PipedChild> StartPiped(const std::vector<std::string>& argv) {
+  if (argv.empty()) {
+    errno = EINVAL;
+    return std::nullopt;
+  }
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return std::nullopt;
+  FileActions actions;
+  ::posix_spawn_file_actions_adddup2(actions.get(), ends[1], STDIN_FILENO);
+  ::posix_spawn_file_actions_adddup2(actions.get(), ends[1], STDOUT_FILENO);
+  ::posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_addclosefrom_np(actions.get(), STDERR_FILENO + 1);
+  SpawnAttributes attributes(POSIX_SPAWN_SETPGROUP);
+  auto args = ArgPointers(argv);
+  pid_t pid = 0;
+  const int rc = Spawn(&pid, argv[0], actions.get(), attributes.get(), args.data());
+  ::close(ends[1]);
+  if (rc != 0) {
+    ::close(ends[0]);
+    errno = rc;
+    return std::nullopt;
+  }
+  return PipedChild{pid, ends[0]};
+}
+
+void EndPiped(PipedChild& child) {
+  if (child.socket >= 0) ::close(child.socket);
+  child.socket = -1;
+  if (child.pid > 0) {
+    ::kill(-child.pid, SIGKILL);
+    ::kill(child.pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  child.pid = -1;
 }
 
 }  // namespace tessaly::platform

@@ -69,4 +69,24 @@ bool RemoveUnlessHeldOpen(const std::string& path);
 // (or after a further second). Nothing when it has ended already.
 void EndDetached(const EndFlag& ended, std::chrono::milliseconds grace);
 
+// A child that talks with this process over one socket: its standard input
+// and standard output are one end of a stream socket pair, `socket` the
+// other end (close-on-exec). A socket rather than two pipes, so that writing
+// to a child that died fails with EPIPE (send with MSG_NOSIGNAL) instead of
+// raising SIGPIPE in this process.
+struct PipedChild {
+  int pid = -1;
+  int socket = -1;
+};
+
+// Starts `argv` (argv[0] the program's path) with standard input and output
+// on a new socket pair, standard error on /dev/null, in a process group of
+// its own, no other descriptor inherited. Nothing when it could not be
+// started (errno is set).
+std::optional<PipedChild> StartPiped(const std::vector<std::string>& argv);
+
+// Ends `child` at once: closes the socket, SIGKILL to its process group, and
+// reaps it. Leaves `child` empty; nothing when it is empty.
+void EndPiped(PipedChild& child);
+
 }  // namespace tessaly::platform

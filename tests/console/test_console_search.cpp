@@ -216,7 +216,7 @@ TEST_F(ConsoleSearch, SameRowsAndUnreadableListWithOneJobAndWithFour) {
   bound.on = ::mount(tree.c_str(), bound.point.c_str(), nullptr, MS_BIND, nullptr) == 0;
   const std::string path = bin.string();
   const std::vector<std::vector<std::string>> searches = {
-      {"-t", "PDF;DOC;TXT;XLS", "-c", "harbour", "-a", "zip,tar", "--timeout", "1"},
+      {"-t", "PDF;DOC;TXT;XLS", "-c", "harbour", "-a", "zip,tar", "--timeout", "1", "--pdf-text", "pdftotext"},
       {"-t", "PDF", "--in", "Author", "-c", "smith"},
   };
   const std::string locations = tree.string() + ";" + (root_ / "missing").string();
@@ -241,7 +241,8 @@ TEST_F(ConsoleSearch, SameRowsAndUnreadableListWithOneJobAndWithFour) {
   // text files, folders, members; failed, timed out, damaged archives, the
   // missing converter.
   const RunResult full = Tessaly({"--search", "-l", tree.string(), "--rows", "--unreadable", "-t", "PDF;DOC;TXT;XLS",
-                                  "-c", "harbour", "-a", "zip,tar", "--timeout", "1", "--jobs", "4"},
+                                  "-c", "harbour", "-a", "zip,tar", "--timeout", "1", "--jobs", "4", "--pdf-text",
+                                  "pdftotext"},
                                  path.c_str());
   for (const char* part : {"slow1.doc\t", "mid0.pdf\t", "[folder]", "report.pdf\t", "notes.txt\t"})
     EXPECT_NE(full.out.find(part), std::string::npos) << part;

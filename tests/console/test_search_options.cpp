@@ -57,6 +57,9 @@ TEST(SearchOptions, FiltersAndArchives) {
   EXPECT_EQ(Parse({}).criteria.jobs, 0u);  // one per core
   EXPECT_EQ(Parse({"--jobs", "1"}).criteria.jobs, 1u);
   EXPECT_EQ(Parse({"-j", "64"}).criteria.jobs, 64u);
+  EXPECT_EQ(Parse({}).criteria.pdfText, tessaly::engine::PdfTextRoute::Helper);
+  EXPECT_EQ(Parse({"--pdf-text", "pdftotext"}).criteria.pdfText, tessaly::engine::PdfTextRoute::Pdftotext);
+  EXPECT_EQ(Parse({"--pdf-text", "helper"}).criteria.pdfText, tessaly::engine::PdfTextRoute::Helper);
   EXPECT_EQ(Parse({}).criteria.walkThreads, 0u);  // by the file system
   EXPECT_EQ(Parse({"--walk-threads", "16"}).criteria.walkThreads, 16u);
   EXPECT_EQ(Parse({}).criteria.walkTimeoutSeconds, 30);
@@ -80,6 +83,7 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--jobs", "0"},
       {"--jobs", "65"},
       {"-j", "2x"},
+      {"--pdf-text", "poppler"},
       {"--walk-threads", "0"},
       {"--walk-threads", "65"},
       {"--walk-timeout", "0"},

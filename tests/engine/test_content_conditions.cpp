@@ -64,6 +64,8 @@ class ContentConditionsTest : public test::TempFolderTest {
     std::filesystem::create_directory(Path("bin"));
     ::setenv("PATH", Path("bin").c_str(), 1);
     ClearMissingConverters();
+    // The stand-in converters here are pdftotext's.
+    criteria.pdfText = PdfTextRoute::Pdftotext;
   }
   void TearDown() override {
     ::setenv("PATH", oldPath_.c_str(), 1);

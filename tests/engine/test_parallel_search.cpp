@@ -73,6 +73,7 @@ TEST_F(ParallelSearchTest, StopEndsEveryConversionAndLeavesNoFileBehind) {
   criteria.typeText = "PDF;DOC";
   criteria.containsText = "harbour";
   criteria.jobs = 4;
+  criteria.pdfText = PdfTextRoute::Pdftotext;
   criteria.Derive();
   ResultStore store;
   test::RecordingHost host;

@@ -310,5 +310,23 @@ TEST(CodePageFolding, WordScanAgreesWithTheRuleEverywhere) {
   }
 }
 
+// Flush searches what is gathered at a part boundary: a hit is known at
+// once, and an occurrence cut by the flush is still found afterwards.
+TEST(StreamScanner, FlushDecidesWhatIsGathered) {
+  using engine::TStreamScanner;
+  TStreamScanner hit("harbour", false);
+  EXPECT_TRUE(hit.Feed("the HARBOUR master\n"));  // under a chunk: not searched yet
+  EXPECT_FALSE(hit.Flush());
+  TStreamScanner cut("harbour", false);
+  EXPECT_TRUE(cut.Feed("the harb"));
+  EXPECT_TRUE(cut.Flush());
+  EXPECT_TRUE(cut.Feed("our"));
+  EXPECT_TRUE(cut.Finish());
+  TStreamScanner none("harbour", false);
+  EXPECT_TRUE(none.Feed("the quay"));
+  EXPECT_TRUE(none.Flush());
+  EXPECT_FALSE(none.Finish());
+}
+
 }  // namespace
 }  // namespace tessaly::platform
