@@ -12,6 +12,7 @@
 
 #include "archives/ArchiveKinds.h"
 #include "archives/MemberMatch.h"
+#include "archives/MemberText.h"
 #include "engine/ContentConditions.h"
 
 namespace tessaly::archives {
@@ -89,6 +90,17 @@ std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& co
   std::unique_ptr<TFileSource> file = TFileSource::Open(archivePath);
   if (!file) return engine::OpenProblem(archivePath);
   file->SetName(archivePath);
+
+  // With a content text a member is listed only when its text holds it.
+  if (!criteria.containsText.empty()) {
+    if (masks.empty() && invalid) std::rethrow_exception(invalid);
+    const std::optional<engine::UnreadableCause> cause = SearchMemberText(context, *file, *reader, archivePath, masks);
+    if (invalid) std::rethrow_exception(invalid);
+    if (cause) return cause;
+    if (file->PasswordRequired()) return engine::UnreadableCause::PasswordRequired;
+    if (file->Size() > 0 && (file->CutShort() || file->NotOfFormat())) return engine::UnreadableCause::Damaged;
+    return std::nullopt;
+  }
 
   MatchingSink sink(context, masks, invalid);
   std::exception_ptr readError;
