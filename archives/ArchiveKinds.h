@@ -18,7 +18,8 @@ using TArchiveReader = void (*)(const engine::SearchCriteria& criteria, TByteSou
 // How a content search reaches the members' data.
 enum class MemberData {
   None,  // nothing here decodes the format (ACE, ARJ, ZOO, ARC)
-  Any,   // libarchive reads the data
+  Any,     // libarchive reads the data
+  Single,  // a single compressed file (or a tarball behind the same suffix)
   Sfx,   // the archive appended to a program, then as its own kind
 };
 

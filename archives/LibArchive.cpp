@@ -15,6 +15,11 @@ namespace tessaly::archives {
 
 struct TLibArchive::Callbacks {
   static constexpr std::size_t kPiece = 64 * 1024;
+  // After a seek reads start small and double: a seekable format jumping
+  // from header to header of small members would otherwise read a whole
+  // piece for each.
+  static constexpr std::size_t kFirstPiece = 4 * 1024;
+  std::size_t next = kPiece;
   TByteSource* source = nullptr;
   const std::atomic<bool>* stop = nullptr;
   std::uint64_t position = 0;
@@ -32,7 +37,8 @@ struct TLibArchive::Callbacks {
       archive_set_error(a, ECANCELED, "stopped");
       return -1;
     }
-    const std::size_t n = self->source->ReadAt(self->position, self->buffer.data(), self->buffer.size());
+    const std::size_t n = self->source->ReadAt(self->position, self->buffer.data(), self->next);
+    self->next = std::min(self->next * 2, kPiece);
     self->position += n;
     *out = self->buffer.data();
     return static_cast<la_ssize_t>(n);
@@ -55,6 +61,7 @@ struct TLibArchive::Callbacks {
     const la_int64_t target = base + offset;
     if (target < 0) return ARCHIVE_FATAL;
     self->position = static_cast<std::uint64_t>(std::min(target, size));
+    self->next = kFirstPiece;
     return static_cast<la_int64_t>(self->position);
   }
 };

@@ -99,8 +99,13 @@ class MemberSearch {
       // A single compressed file's one member is named by the listing.
       if (archive.Raw()) entry.name = listing.First();
       const std::string path = prefix + entry.name;
-      const TArchiveKind* inner = depth < kMaxNesting ? ArchiveKindOf(entry.name) : nullptr;
+      const TArchiveKind* inner = ArchiveKindOf(entry.name);
       if (inner && !context_.criteria.formatEnabled(inner->format)) inner = nullptr;
+      if (inner && depth >= kMaxNesting) {
+        // Not opened: the search says so rather than miss its members silently.
+        Note(path, UnreadableCause::TooLarge);
+        continue;
+      }
       if (!inner && !Wanted(path)) continue;
       const TMemberCollector::Entry* row = listing.Pair(entry.name);
       if (!row) {
