@@ -6,6 +6,8 @@
 #include <archive_entry.h>
 
 #include <algorithm>
+#include <clocale>
+#include <locale.h>
 #include <cstring>
 #include <vector>
 
@@ -120,10 +122,31 @@ void EnableFamily(::archive* a, LibFamily family) {
 
 bool Contains(const char* text, const char* part) { return text && std::strstr(text, part); }
 
+// libarchive converts names to the thread's character set: in the C locale
+// a 7-Zip or ISO name beyond ASCII converts to nothing. Every call into it
+// runs with a UTF-8 character set on this thread, whatever the process's
+// locale, and the thread's own locale comes back afterwards.
+class Utf8Names {
+ public:
+  Utf8Names() {
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (utf8) previous_ = uselocale(utf8);
+  }
+  ~Utf8Names() {
+    if (previous_) uselocale(previous_);
+  }
+  Utf8Names(const Utf8Names&) = delete;
+  Utf8Names& operator=(const Utf8Names&) = delete;
+
+ private:
+  locale_t previous_ = static_cast<locale_t>(nullptr);
+};
+
 }  // namespace
 
 TLibArchive::TLibArchive(TByteSource& source, LibFamily family, const std::atomic<bool>* stop)
     : state_(std::make_unique<Callbacks>()) {
+  const Utf8Names names;
   state_->source = &source;
   state_->stop = stop;
   archive_ = archive_read_new();
@@ -136,9 +159,9 @@ TLibArchive::TLibArchive(TByteSource& source, LibFamily family, const std::atomi
   archive_read_set_skip_callback(archive_, &Callbacks::Skip);
   archive_read_set_seek_callback(archive_, &Callbacks::Seek);
   archive_read_set_callback_data(archive_, state_.get());
-  // Names in archives that say nothing of their encoding are taken as
-  // UTF-8 where they are valid and repaired by MemberNameText otherwise.
-  archive_read_set_options(archive_, "hdrcharset=UTF-8");
+  // No "hdrcharset" option: a cpio name that does not convert makes
+  // libarchive 3.6 copy a null name. Names come as stored and are decoded
+  // by MemberNameText (UTF-8 where valid, else Windows-1252).
   if (archive_read_open1(archive_) != ARCHIVE_OK) {
     fault_ = FaultOfError();
     return;
@@ -147,6 +170,7 @@ TLibArchive::TLibArchive(TByteSource& source, LibFamily family, const std::atomi
 }
 
 TLibArchive::~TLibArchive() {
+  const Utf8Names names;
   if (archive_) archive_read_free(archive_);
 }
 
@@ -171,6 +195,7 @@ bool TLibArchive::Raw() const { return opened_ && archive_format(archive_) == AR
 
 bool TLibArchive::Next(LibEntry& entry) {
   if (!opened_ || fault_ != LibFault::None) return false;
+  const Utf8Names names;
   ::archive_entry* e = nullptr;
   int r = archive_read_next_header(archive_, &e);
   if (r == ARCHIVE_EOF) return false;
@@ -179,8 +204,8 @@ bool TLibArchive::Next(LibEntry& entry) {
     fault_ = FaultOfError();
     return false;
   }
-  const char* utf8 = archive_entry_pathname_utf8(e);
-  const char* raw = utf8 ? utf8 : archive_entry_pathname(e);
+  const char* raw = archive_entry_pathname(e);
+  if (!raw) raw = archive_entry_pathname_utf8(e);
   entry.name = MemberNameText(raw ? raw : "");
   entry.folder = archive_entry_filetype(e) == AE_IFDIR;
   if (entry.folder && !entry.name.empty() && entry.name.back() != '/') entry.name += '/';
@@ -194,6 +219,7 @@ bool TLibArchive::Next(LibEntry& entry) {
 LibFault TLibArchive::ReadData(std::string& out, std::uint64_t limit) {
   out.clear();
   if (!opened_) return LibFault::Damaged;
+  const Utf8Names names;
   const std::uint64_t start = state_->position;
   char piece[Callbacks::kPiece];
   while (true) {
@@ -217,6 +243,7 @@ LibFault TLibArchive::ReadData(std::string& out, std::uint64_t limit) {
 
 std::optional<std::uint64_t> TLibArchive::CountData() {
   if (!opened_) return std::nullopt;
+  const Utf8Names names;
   std::uint64_t total = 0;
   char piece[Callbacks::kPiece];
   while (true) {

@@ -119,6 +119,14 @@ TEST_F(LibArchiveListing, SevenZipPackedPlainSolidAndEmptyFolder) {
   EXPECT_TRUE(locked.locked);
 }
 
+TEST_F(LibArchiveListing, NamesBeyondAsciiWhateverTheLocale) {
+  // The tests run in the C locale, as the console search does.
+  ASSERT_TRUE(Make("mkdir -p u && echo x > u/caf\303\251.txt && cd u && 7z a -bd ../../u.7z . && "
+                   "tar czf ../../u.tar.gz caf* && find caf* | cpio -o -H newc --quiet > ../../u.cpio"));
+  for (const char* name : {"u.7z", "u.tar.gz", "u.cpio"})
+    EXPECT_EQ(List(name).lines, std::vector<std::string>{"caf\xC3\xA9.txt|2 b"}) << name;
+}
+
 TEST_F(LibArchiveListing, IsoImageWithJolietAndRockRidgeNames) {
   if (!Make("genisoimage -quiet -R -J -o ../h.iso inner || xorriso -as mkisofs -quiet -R -J -o ../h.iso inner"))
     GTEST_SKIP() << "no ISO maker";
