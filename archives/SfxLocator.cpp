@@ -80,7 +80,7 @@ std::optional<SfxArchive> FindAppendedArchive(TByteSource& source) {
   const std::uint64_t span = std::min<std::uint64_t>(source.Size(), kSfxSearchSpan);
   constexpr std::size_t kPiece = 1 << 20;
   constexpr std::size_t kOverlap = 8;
-  std::vector<unsigned char> piece(kPiece + kOverlap);
+  std::vector<unsigned char> piece(static_cast<std::size_t>(std::min<std::uint64_t>(kPiece + kOverlap, span)));
   for (std::uint64_t start = 0; start < span; start += kPiece) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece + kOverlap, span - start));
     const std::size_t got = source.ReadAt(start, piece.data(), want);
