@@ -131,7 +131,8 @@ class MemberSearch {
       const LibFault fault = archive.ReadData(bytes, limit);
       used_ += archive.DataRead() - before;
       if (fault == LibFault::Stopped) return std::nullopt;
-      if (fault == LibFault::TooLarge && limit == left && bytes.size() + 1 > left) {
+      // Past the archive's budget rather than the member's own limit.
+      if (fault == LibFault::TooLarge && limit < kMaxMemberBytes) {
         Stop(UnreadableCause::TooLarge);
         break;
       }
