@@ -19,7 +19,7 @@ const char* const kHelpText =
     "tessaly --search [options]       one search; the report goes to standard output\n"
     "  -l, --location TEXT            semicolon-separated folders (default: the fixed drives)\n"
     "  -n, --name TEXT                name text (default empty)\n"
-    "  -t, --types TEXT               type list (default PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP)\n"
+    "  -t, --types TEXT               type list (default PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB)\n"
     "      --exact                    fuzzy matching off\n"
     "  -c, --contains TEXT            text the files must contain\n"
     "      --in FIELD                 Full-Text (default), Author, Title, Subject, Keywords,\n"
@@ -226,7 +226,7 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
   if (sizeText) {
     std::int64_t limit = 0;
     if (!engine::ParseSizeLimit(*sizeText, limit))
-      throw UsageError("'" + *sizeText + "' is not a whole number of bytes from -2147483648 to 2147483647");
+      throw UsageError("'" + *sizeText + "' is not a whole number of bytes");
     c.sizeFilter = {true, sizeKind, limit};
   }
 

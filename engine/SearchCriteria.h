@@ -37,9 +37,12 @@ struct DateFilter {
   platform::LocalDateTime date2;  // used by Between only
 };
 
+// The type list of a new search: the document types.
+inline constexpr const char* kDefaultTypeText = "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB";
+
 struct SearchCriteria {
   std::string nameText;
-  std::string typeText = "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP";
+  std::string typeText = kDefaultTypeText;
   bool fuzzy = true;
   std::string containsText;
   std::string contentField = "Full-Text";
@@ -95,7 +98,8 @@ std::optional<platform::LocalDateTime> FileDateOf(const std::string& path, platf
 bool PassesDateFilter(const std::string& path, const SearchCriteria& criteria);
 
 // Parses a size limit text: a whole decimal number (optional sign) in the
-// signed 32-bit range. Returns false for anything else.
+// signed 64-bit range, so limits past 4 GiB are taken. Returns false for
+// anything else.
 bool ParseSizeLimit(const std::string& text, std::int64_t& limit);
 
 }  // namespace tessaly::engine

@@ -219,6 +219,24 @@ TEST_F(ConsoleSearch, SameRowsAndUnreadableListWithOneJobAndWithFour) {
     EXPECT_NE(full.err.find(part), std::string::npos) << part << "\n" << full.err;
 }
 
+TEST(ConsoleFields, AuthorOfEveryKindOfDocument) {
+  // LibreOffice's packages and pandoc's book (tests/data/packages) all name Ada Quill.
+  const std::string folder = TESSALY_TEST_DATA "/packages";
+  RunResult r = Tessaly({"--search", "-l", folder, "-t", "*", "--no-folders", "--in", "Author", "-c", "ada quill",
+                         "--rows", "--sort", "name"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string names;
+  for (std::size_t at = 0; at < r.out.size();) {
+    const std::size_t end = r.out.find('\n', at);
+    names += r.out.substr(at, r.out.find('\t', at) - at) + " ";
+    at = end == std::string::npos ? r.out.size() : end + 1;
+  }
+  EXPECT_EQ(names, "deck.odp deck.pptx ledger.ods ledger.xlsx letter.docx letter.odt voyage.epub ");
+  r = Tessaly({"--search", "-l", folder, "-t", "*", "--no-folders", "--in", "Author", "-c", "qqqnothere", "--rows"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+}
+
 TEST(ConsoleHelp, HelpAndVersionExitZero) {
   RunResult r = Tessaly({"--help"});
   EXPECT_EQ(r.status, 0);

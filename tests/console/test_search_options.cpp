@@ -12,7 +12,7 @@ SearchOptions Parse(std::vector<std::string> args) { return ParseSearchOptions(a
 
 TEST(SearchOptions, DefaultsAreTheWindowsDefaults) {
   SearchOptions o = Parse({});
-  EXPECT_EQ(o.criteria.typeText, "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP");
+  EXPECT_EQ(o.criteria.typeText, "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB");
   EXPECT_TRUE(o.criteria.fuzzy);
   EXPECT_TRUE(o.criteria.listFolders);
   EXPECT_EQ(o.criteria.contentField, "Full-Text");
@@ -68,7 +68,7 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--bogus"},
       {"-l"},                                  // missing value
       {"--smaller-or-equal", "12k"},           // not a whole number
-      {"--smaller-or-equal", "3000000000"},    // beyond 32 bits
+      {"--smaller-or-equal", "99999999999999999999"},  // beyond 64 bits
       {"--date", "modified"},                  // no relation
       {"--after", "2024-01-01"},               // no date kind
       {"--date", "born", "--same", "2024-01-01"},

@@ -111,8 +111,8 @@ TEST_F(FormTest, DefaultsAtCreation) {
   EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
 
   EXPECT_EQ(Edit("fileNames")->text(), "");
-  EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP");
-  EXPECT_EQ(Combo("fileTypes")->count(), 13);
+  EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB");
+  EXPECT_EQ(Combo("fileTypes")->count(), 15);
   EXPECT_EQ(Combo("typecombo")->currentText(), "Full-Text");
   EXPECT_EQ(Edit("dirNames")->text(), "/;/home");  // the fixed drives
   EXPECT_EQ(Find<QPushButton>("cmdSearch")->text(), "&Search Now");
@@ -181,10 +181,10 @@ TEST_F(FormTest, LeavingFileNamesSplitsOffTheType) {
       {".pdf", "", "PDF", false},              // nothing before the dot
       {"x.", "x", "", false},                  // nothing after it
       {"a.b.txt", "a", "", true},              // B.TXT holds a dot: the guard clears it
-      {"plain", "plain", "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP", false},  // no dot: left alone
+      {"plain", "plain", "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB", false},  // no dot: left alone
   };
   for (const Case& c : cases) {
-    Combo("fileTypes")->setEditText("PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP");
+    Combo("fileTypes")->setEditText("PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB");
     desktop->messages.clear();
     Edit("fileNames")->setText(QString::fromUtf8(c.typed));
     LeaveFileNames();
