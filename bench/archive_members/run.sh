@@ -25,7 +25,7 @@ random.seed(11)
 root, count = sys.argv[1], int(sys.argv[2])
 words = "alpha beta gamma delta harbour pier lantern anchor tide quay rope".split()
 def text(n):
-    return " ".join(random.choice(words) for _ in range(n))
+    return " ".join(random.choices(words, k=n))
 tgz, sz, zips = (os.path.join(root, d) for d in ("tgz", "7z", "zip"))
 for d in (tgz, sz, zips): os.makedirs(d)
 src = os.path.join(root, "src")
@@ -34,7 +34,7 @@ for i in range(count):
     for m in range(50):
         os.makedirs(os.path.join(tree, "d%d" % (m % 5)), exist_ok=True)
         with open(os.path.join(tree, "d%d" % (m % 5), "m%02d.txt" % m), "w") as f:
-            f.write(text(10000))  # about 100 KB: 5 MB a tree
+            f.write(text(17000))  # about 100 KB: 5 MB a tree
     subprocess.run(["tar", "czf", os.path.join(tgz, "a%03d.tar.gz" % i), "-C", tree, "."], check=True)
     subprocess.run(["7z", "a", "-bd", "-bso0", os.path.join(sz, "a%03d.7z" % i), "."], cwd=tree, check=True)
     subprocess.run(["rm", "-rf", tree], check=True)
