@@ -128,8 +128,8 @@ std::size_t TDocumentSource::Read(char* buffer, std::size_t size) {
 const std::string& TDocumentSource::ToolPath() {
   if (!inMemory_) return name_;
   if (!copyPath_.empty()) return copyPath_;
-  std::string path = platform::WorkFolder() + "/member-XXXXXX" + CopySuffix(name_);
   const std::string suffix = CopySuffix(name_);
+  std::string path = platform::WorkFolder() + "/member-XXXXXX" + suffix;
   const int fd = ::mkostemps(path.data(), static_cast<int>(suffix.size()), O_CLOEXEC);  // 0600, exclusive
   if (fd < 0) ThrowErrno(errno, "a private copy of " + name_);
   copyPath_ = path;

@@ -59,6 +59,12 @@ struct SearchCriteria {
   // Threads that run the content tests beside the walk: 0 one per core (at
   // least 2), 1 none (every test on the search thread itself).
   unsigned jobs = 0;
+  // Threads that list folders ahead of the walk: 0 one per core, and
+  // more on network and FUSE file systems.
+  unsigned walkThreads = 0;
+  // A folder whose file system does not answer for this long is reported
+  // "timed out" and the walk goes on.
+  int walkTimeoutSeconds = 30;
 
   // Derived when the search starts (Derive()).
   std::vector<std::string> folders;
