@@ -10,45 +10,14 @@
 #include <optional>
 #include <vector>
 
-#include "archives/AceReader.h"
-#include "archives/ArcReader.h"
-#include "archives/ArjReader.h"
-#include "archives/CabReader.h"
-#include "archives/LzhReader.h"
+#include "archives/ArchiveKinds.h"
 #include "archives/MemberMatch.h"
-#include "archives/RarReader.h"
-#include "archives/TarReader.h"
-#include "archives/ZipReader.h"
-#include "archives/ZooReader.h"
+#include "archives/MemberText.h"
 #include "engine/ContentConditions.h"
 
 namespace tessaly::archives {
 
 namespace {
-
-using engine::ArchiveFormat;
-
-struct ReaderEntry {
-  const char* extension;
-  ArchiveFormat format;
-  TArchiveReader reader;
-};
-
-constexpr ReaderEntry kReaders[] = {
-    {".zip", ArchiveFormat::Zip, ReadZipMembers}, {".cab", ArchiveFormat::Cab, ReadCabMembers},
-    {".tar", ArchiveFormat::Tar, ReadTarMembers}, {".rar", ArchiveFormat::Rar, ReadRarMembers},
-    {".ace", ArchiveFormat::Ace, ReadAceMembers}, {".arj", ArchiveFormat::Arj, ReadArjMembers},
-    {".lzh", ArchiveFormat::Lzh, ReadLzhMembers}, {".zoo", ArchiveFormat::Zoo, ReadZooMembers},
-    {".arc", ArchiveFormat::Arc, ReadArcMembers},
-};
-
-const ReaderEntry* EntryForPath(const std::string& archivePath) {
-  if (archivePath.size() <= 4) return nullptr;
-  const std::string extension = LowerAsciiOnly(archivePath.substr(archivePath.size() - 4));
-  for (const auto& entry : kReaders)
-    if (extension == entry.extension) return &entry;
-  return nullptr;
-}
 
 // Thrown by the sink to end a walk once the search was stopped.
 struct SearchStopped {};
@@ -93,14 +62,14 @@ class MatchingSink : public TMemberSink {
 }  // namespace
 
 TArchiveReader ReaderForPath(const std::string& archivePath) {
-  const ReaderEntry* entry = EntryForPath(archivePath);
-  return entry ? entry->reader : nullptr;
+  const TArchiveKind* kind = ArchiveKindOf(archivePath);
+  return kind ? kind->reader : nullptr;
 }
 
 std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& context, const std::string& archivePath,
                                                       const std::string& patternText) {
   const std::vector<std::string> entries = engine::SplitList(patternText);
-  const ReaderEntry* reader = EntryForPath(archivePath);
+  const TArchiveKind* reader = ArchiveKindOf(archivePath);
   if (!reader || entries.empty()) return std::nullopt;
   // A reader with its format off returns before opening anything.
   const engine::SearchCriteria& criteria = context.criteria;
@@ -120,6 +89,18 @@ std::optional<engine::UnreadableCause> DispatchArchive(engine::SearchContext& co
 
   std::unique_ptr<TFileSource> file = TFileSource::Open(archivePath);
   if (!file) return engine::OpenProblem(archivePath);
+  file->SetName(archivePath);
+
+  // With a content text a member is listed only when its text holds it.
+  if (!criteria.containsText.empty()) {
+    if (masks.empty() && invalid) std::rethrow_exception(invalid);
+    const std::optional<engine::UnreadableCause> cause = SearchMemberText(context, *file, *reader, archivePath, masks);
+    if (invalid) std::rethrow_exception(invalid);
+    if (cause) return cause;
+    if (file->PasswordRequired()) return engine::UnreadableCause::PasswordRequired;
+    if (file->Size() > 0 && (file->CutShort() || file->NotOfFormat())) return engine::UnreadableCause::Damaged;
+    return std::nullopt;
+  }
 
   MatchingSink sink(context, masks, invalid);
   std::exception_ptr readError;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "archives/ArchiveKinds.h"
 #include "archives/ArchiveMember.h"
 #include "archives/ByteSource.h"
 #include "engine/SearchContext.h"
@@ -12,13 +13,7 @@
 
 namespace tessaly::archives {
 
-// A member reader: walks one archive held in `source` and hands its members
-// to `sink`; returns at once when its format flag in `criteria` is clear.
-using TArchiveReader = void (*)(const engine::SearchCriteria& criteria, TByteSource& source, TMemberSink& sink);
-
-// The reader for `archivePath` by its last four characters, lower-cased
-// (".zip", ".cab", ".tar", ".rar", ".ace", ".arj", ".lzh", ".zoo", ".arc"); nullptr
-// for a path of four characters or fewer or any other ending.
+// The reader for `archivePath` by ArchiveKindOf; nullptr for any other name.
 TArchiveReader ReaderForPath(const std::string& archivePath);
 
 // Lists the members of `archivePath` that match the entries of

@@ -15,6 +15,12 @@ std::size_t TMemorySource::ReadAt(std::uint64_t offset, void* out, std::size_t c
   return n;
 }
 
+TSliceSource::~TSliceSource() {
+  if (CutShort()) base_.NoteCutShort();
+  if (NotOfFormat()) base_.NoteNotOfFormat();
+  if (PasswordRequired()) base_.NotePasswordRequired();
+}
+
 std::unique_ptr<TFileSource> TFileSource::Open(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return nullptr;

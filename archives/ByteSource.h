@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ReadOnlyFile.h"
@@ -41,7 +42,13 @@ class TByteSource {
   bool PasswordRequired() const { return passwordRequired_; }
   void NotePasswordRequired() { passwordRequired_ = true; }
 
+  // The archive's file name (or member path), for readers that name a
+  // member after it (a single compressed file without a stored name).
+  const std::string& Name() const { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+
  private:
+  std::string name_;
   bool cutShort_ = false;
   bool notOfFormat_ = false;
   bool passwordRequired_ = false;
@@ -61,6 +68,23 @@ class TMemorySource : public TByteSource {
  private:
   const unsigned char* data_;
   std::size_t size_;
+};
+
+// The bytes of `base` from `offset` on (an archive appended to a program);
+// the notes a reader makes go to the base as well.
+class TSliceSource : public TByteSource {
+ public:
+  TSliceSource(TByteSource& base, std::uint64_t offset)
+      : base_(base), offset_(offset < base.Size() ? offset : base.Size()) {}
+  ~TSliceSource() override;
+  std::uint64_t Size() const override { return base_.Size() - offset_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) override {
+    return offset > Size() ? 0 : base_.ReadAt(offset_ + offset, out, count);
+  }
+
+ private:
+  TByteSource& base_;
+  std::uint64_t offset_;
 };
 
 // A read-only open file. Small reads go through one small aligned window, so

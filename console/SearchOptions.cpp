@@ -35,7 +35,10 @@ const char* const kHelpText =
     "      --no-folders               \"Include subfolders\" off\n"
     "      --no-pdf                   \"Search in PDF files\" off\n"
     "  -a, --archives LIST            comma-separated zip,cab,tar,rar,ace,arj,lzh,zoo,arc,\n"
-    "                                 or all, or none (default: zoo)\n"
+    "                                 7z,iso,gz,sfx, or all, or none (default: zoo); tar opens\n"
+    "                                 .tar .tar.gz .tgz .tar.bz2 .tbz .tbz2 .tar.xz .txz\n"
+    "                                 .tar.lzma .tar.lz .tar.zst .tzst .tar.Z .taz .cpio,\n"
+    "                                 gz opens .gz .bz2 .xz .lzma .lz .zst .Z, sfx .exe\n"
     "      --smaller-or-equal N | --bigger-or-equal N\n"
     "                                 size filter, bytes\n"
     "      --date created|accessed|modified\n"
@@ -119,7 +122,9 @@ void SetArchives(engine::SearchCriteria& c, const std::string& list) {
   static const std::pair<const char*, ArchiveFormat> kNames[] = {
       {"zip", ArchiveFormat::Zip}, {"cab", ArchiveFormat::Cab}, {"tar", ArchiveFormat::Tar},
       {"rar", ArchiveFormat::Rar}, {"ace", ArchiveFormat::Ace}, {"arj", ArchiveFormat::Arj},
-      {"lzh", ArchiveFormat::Lzh}, {"zoo", ArchiveFormat::Zoo}, {"arc", ArchiveFormat::Arc}};
+      {"lzh", ArchiveFormat::Lzh}, {"zoo", ArchiveFormat::Zoo}, {"arc", ArchiveFormat::Arc},
+      {"7z", ArchiveFormat::SevenZip}, {"iso", ArchiveFormat::Iso}, {"gz", ArchiveFormat::Gz},
+      {"sfx", ArchiveFormat::Sfx}};
   c.archiveFormats.fill(false);
   std::size_t start = 0;
   while (start <= list.size()) {

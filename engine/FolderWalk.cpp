@@ -21,8 +21,13 @@
 namespace tessaly::engine {
 namespace {
 
-constexpr const char* kArchivePatterns[] = {"*.zip", "*.cab", "*.arj", "*.rar", "*.zoo",
-                                            "*.lzh", "*.tar", "*.ace", "*.arc"};
+// The nine formats of our own readers first, then those libarchive lists
+// and self-extracting programs. No name matches two of them: `*.tbz` takes
+// `.tbz2` too by the three-character rule, `*.gz` takes `.tar.gz`.
+constexpr const char* kArchivePatterns[] = {"*.zip", "*.cab", "*.arj",  "*.rar",  "*.zoo", "*.lzh", "*.tar",
+                                            "*.ace", "*.arc", "*.tgz",  "*.tbz",  "*.txz", "*.tzst", "*.taz",
+                                            "*.gz",  "*.bz2", "*.xz",   "*.lzma", "*.lz",  "*.zst", "*.Z",
+                                            "*.cpio", "*.7z", "*.iso",  "*.exe"};
 constexpr std::size_t kStatusWidth = 78;
 
 FolderLister::Settings ListerSettings(const SearchContext& context, const std::vector<std::string>& patterns) {

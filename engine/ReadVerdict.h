@@ -20,13 +20,14 @@ enum class UnreadableCause {
   PermissionDenied,  // the user may not read it
   TooLarge,          // a reader's size cap was hit
   PathTooLong,       // its path is past the system's length limit
+  NotSupported,      // an archive whose format or method nothing here decodes
 };
 
-inline constexpr int kUnreadableCauseCount = 7;
+inline constexpr int kUnreadableCauseCount = 8;
 
 // The cause as the user reads it: "password required", "damaged",
 // "converter failed", "timed out", "permission denied", "too large",
-// "path too long".
+// "path too long", "not supported".
 std::string_view CauseText(UnreadableCause cause);
 
 struct ReadVerdict {

@@ -14,9 +14,11 @@
 
 namespace tessaly::engine {
 
-// The nine archive formats, in the order of the window's format boxes.
-enum class ArchiveFormat { Zip, Arj, Rar, Zoo, Lzh, Tar, Ace, Arc, Cab };
-constexpr int kArchiveFormatCount = 9;
+// The archive formats a search opens: the nine listed by our own readers,
+// then 7-Zip, ISO images, single compressed files (.gz and the like) and
+// self-extracting programs. Tar covers compressed tarballs and cpio too.
+enum class ArchiveFormat { Zip, Arj, Rar, Zoo, Lzh, Tar, Ace, Arc, Cab, SevenZip, Iso, Gz, Sfx };
+constexpr int kArchiveFormatCount = 13;
 
 enum class SizeKind { None, AtMost, AtLeast };
 enum class DateRelation { None, Between, After, Before, Same };
@@ -53,8 +55,8 @@ struct SearchCriteria {
   bool searchPdfs = true;
   bool allFiles = true;
   // Zoo set, all others clear, as the window opens.
-  std::array<bool, kArchiveFormatCount> archiveFormats{false, false, false, true, false,
-                                                      false, false, false, false};
+  std::array<bool, kArchiveFormatCount> archiveFormats{false, false, false, true,  false, false, false,
+                                                      false, false, false, false, false, false};
   SizeFilter sizeFilter;
   DateFilter dateFilter;
   // Threads that run the content tests beside the walk: 0 one per core (at

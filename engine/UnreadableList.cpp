@@ -11,6 +11,7 @@ std::string_view CauseText(UnreadableCause cause) {
     case UnreadableCause::TimedOut: return "timed out";
     case UnreadableCause::PermissionDenied: return "permission denied";
     case UnreadableCause::TooLarge: return "too large";
+    case UnreadableCause::NotSupported: return "not supported";
     case UnreadableCause::PathTooLong: return "path too long";
   }
   return "unreadable";

@@ -258,16 +258,17 @@ void TForm1::BuildSearchPanel() {
       {engine::ArchiveFormat::Cab, "optFormatCab", "Cab", 2, 0}, {engine::ArchiveFormat::Ace, "optFormatAce", "Ace", 0, 1},
       {engine::ArchiveFormat::Arj, "optFormatArj", "ArJ", 1, 1}, {engine::ArchiveFormat::Arc, "optFormatArc", "Arc", 2, 1},
       {engine::ArchiveFormat::Lzh, "optFormatLzh", "Lzh", 0, 2}, {engine::ArchiveFormat::Tar, "optFormatTar", "Tar", 1, 2},
+      {engine::ArchiveFormat::Sfx, "optFormatSFX", "Sfx", 2, 2}, {engine::ArchiveFormat::SevenZip, "optFormat7z", "7z", 0, 3},
+      {engine::ArchiveFormat::Iso, "optFormatIso", "Iso", 1, 3}, {engine::ArchiveFormat::Gz, "optFormatGz", "Gz", 2, 3},
   };
   for (const FormatBox& f : kVisibleFormats) {
     formatBoxes_[static_cast<std::size_t>(f.format)] =
         MakeCheck(f.name, QLatin1String(f.caption), false, searchOptions_, 58);
     options->addWidget(formatBoxes_[static_cast<std::size_t>(f.format)], 2 + f.row, f.column);
   }
-  optFormatSFX_ = MakeCheck("optFormatSFX", QStringLiteral("Sfx"), false, searchOptions_, 58);
-  options->addWidget(optFormatSFX_, 4, 2);
+  optFormatSFX_ = formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Sfx)];
   searchpdfs_ = MakeCheck("searchpdfs", QStringLiteral("Search in PDF files"), true, searchOptions_);
-  options->addWidget(searchpdfs_, 5, 0, 1, 3);
+  options->addWidget(searchpdfs_, 6, 0, 1, 3);
   // Zoo lies outside the group's layout, below its visible area: the user
   // does not see it and opComp leaves it alone, but searches read it.
   auto* zoo = MakeCheck("optFormatZoo", QStringLiteral("Z&oo"), true, searchOptions_, 58);
@@ -495,7 +496,10 @@ void TForm1::SetTabOrder() {
                                     formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Arc)],
                                     formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Lzh)],
                                     formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Tar)],
-                                    optFormatSFX_, searchpdfs_, fuzzyCheckBox_, regulars_, suiCheckBox5_, cmdFolder_};
+                                    optFormatSFX_,
+                                    formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::SevenZip)],
+                                    formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Iso)],
+                                    formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Gz)], searchpdfs_, fuzzyCheckBox_, regulars_, suiCheckBox5_, cmdFolder_};
   for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
   // The invisible boxes take no part in tabbing.
   formatBoxes_[static_cast<std::size_t>(engine::ArchiveFormat::Zoo)]->setFocusPolicy(Qt::NoFocus);
@@ -554,7 +558,6 @@ void TForm1::opCompClick() {
   const bool on = opComp_->isChecked();
   for (std::size_t i = 0; i < formatBoxes_.size(); ++i)
     if (i != static_cast<std::size_t>(engine::ArchiveFormat::Zoo)) formatBoxes_[i]->setChecked(on);
-  optFormatSFX_->setChecked(on);
 }
 
 void TForm1::CheckBox8Click() {

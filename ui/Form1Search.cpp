@@ -129,7 +129,7 @@ void TForm1::SetSearchFormEnabled(bool enabled) {
   }
   std::vector<QWidget*> controls{fileNamesList_, dirNamesList_, contains_,   typecombo_, fileTypes_,
                                  searchpdfs_,   regulars_,    fuzzyCheckBox_, suiCheckBox5_, optAllFiles_,
-                                 optIncDirs_,   opComp_,      optFormatSFX_};
+                                 optIncDirs_,   opComp_};
   for (QCheckBox* box : formatBoxes_) controls.push_back(box);
   for (QWidget* w : controls) w->setEnabled(enabled);
   // The disabled field had the focus: the window keeps it, so Enter in the

@@ -1,26 +1,14 @@
 // Opening target and failure texts of a result row.
 #include "ui/HitTarget.h"
 
-#include <array>
-#include <string_view>
-
+#include "archives/ArchiveKinds.h"
 #include "platform/FileFacts.h"
 
 namespace tessaly::ui {
 
 bool IsArchiveMember(const engine::ItemData& row) {
-  static constexpr std::array<std::string_view, 9> kArchiveEndings{".zip", ".zoo", ".cab", ".rar", ".tar",
-                                                                   ".ace", ".lzh", ".arc", ".arj"};
-  if (row.Path.size() >= 4) {
-    std::string tail = row.Path.substr(row.Path.size() - 4);
-    for (char& c : tail)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    for (std::string_view ending : kArchiveEndings) {
-      // A folder named like an archive holds the entry itself.
-      if (tail == ending && !platform::FolderExists(row.Path)) return true;
-    }
-  }
-  return false;
+  // A folder named like an archive holds the entry itself.
+  return archives::ArchiveKindOf(row.Path) != nullptr && !platform::FolderExists(row.Path);
 }
 
 std::string OpenTarget(const engine::ItemData& row) {

@@ -12,10 +12,10 @@
 
 namespace tessaly::ui {
 
-// Path + "/" + Name, except when the last four characters of Path,
-// lower-cased, are an archive extension (".zip", ".zoo", ".cab", ".rar",
-// ".tar", ".ace", ".lzh", ".arc", ".arj") and Path is not an existing
-// folder: then the archive itself, Path.
+// Path + "/" + Name, except when Path names an archive by its suffix (any
+// the search opens: ".zip", ".tar.gz", ".7z", ".iso", ".exe" and the
+// others of archives::ArchiveKindOf) and is not an existing folder: then
+// the archive itself, Path.
 std::string OpenTarget(const engine::ItemData& row);
 
 // True when OpenTarget gives the archive that holds the row, not the row.

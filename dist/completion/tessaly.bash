@@ -65,7 +65,7 @@ _tessaly() {
                 head=${cur%,*},
                 last=${cur##*,}
             fi
-            COMPREPLY=($(compgen -W "zip cab tar rar ace arj lzh zoo arc all none" -- "$last"))
+            COMPREPLY=($(compgen -W "zip cab tar rar ace arj lzh zoo arc 7z iso gz sfx all none" -- "$last"))
             COMPREPLY=("${COMPREPLY[@]/#/$head}")
             compopt -o nospace 2>/dev/null
             return

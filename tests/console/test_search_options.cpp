@@ -54,6 +54,11 @@ TEST(SearchOptions, FiltersAndArchives) {
   EXPECT_FALSE(o.criteria.archiveFormats[3]);  // the list replaces the default
   for (bool f : Parse({"-a", "all"}).criteria.archiveFormats) EXPECT_TRUE(f);
   for (bool f : Parse({"-a", "none"}).criteria.archiveFormats) EXPECT_FALSE(f);
+  const auto added = Parse({"-a", "7z,ISO,gz,sfx"}).criteria;
+  for (auto f : {tessaly::engine::ArchiveFormat::SevenZip, tessaly::engine::ArchiveFormat::Iso, tessaly::engine::ArchiveFormat::Gz,
+                 tessaly::engine::ArchiveFormat::Sfx})
+    EXPECT_TRUE(added.formatEnabled(f));
+  EXPECT_FALSE(added.formatEnabled(tessaly::engine::ArchiveFormat::Tar));
   EXPECT_EQ(Parse({}).criteria.jobs, 0u);  // one per core
   EXPECT_EQ(Parse({"--jobs", "1"}).criteria.jobs, 1u);
   EXPECT_EQ(Parse({"-j", "64"}).criteria.jobs, 64u);
@@ -77,7 +82,7 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--date", "born", "--same", "2024-01-01"},
       {"--date", "created", "--same", "2023-02-29"},  // no such day
       {"--date", "created", "--same", "24-1-1"},
-      {"-a", "zip,7z"},
+      {"-a", "zip,jar"},
       {"--sort", "date"},
       {"--descending"},
       {"--jobs", "0"},

@@ -127,6 +127,7 @@ TEST_F(FormTest, DefaultsAtCreation) {
       {"optIncDirs", true},    {"opComp", false},       {"optFormatZip", false}, {"optFormatRar", false},
       {"optFormatCab", false}, {"optFormatAce", false}, {"optFormatArj", false}, {"optFormatArc", false},
       {"optFormatLzh", false}, {"optFormatTar", false}, {"optFormatSFX", false}, {"optFormatZoo", true},
+      {"optFormat7z", false},  {"optFormatIso", false}, {"optFormatGz", false},
       {"searchpdfs", true},    {"optAllFiles", true},   {"fuzzyCheckBox", true}, {"Regulars", true},
       {"suiCheckBox5", false}, {"CheckBox2", true},     {"CheckBox7", true},     {"CheckBox8", false},
       {"CheckBox9", false}};
@@ -210,7 +211,8 @@ TEST_F(FormTest, FileTypeGuardRefusesADot) {
 
 TEST_F(FormTest, ArchiveToggleLeavesZooAlone) {
   const char* nine[] = {"optFormatZip", "optFormatRar", "optFormatCab", "optFormatAce", "optFormatArj",
-                        "optFormatArc", "optFormatLzh", "optFormatTar", "optFormatSFX"};
+                        "optFormatArc", "optFormatLzh", "optFormatTar", "optFormatSFX", "optFormat7z",
+                        "optFormatIso", "optFormatGz"};
   Check("opComp")->click();
   for (const char* name : nine) EXPECT_TRUE(Check(name)->isChecked()) << name;
   Check("opComp")->click();
@@ -522,7 +524,7 @@ TEST_F(FormTest, WhileSearchingTheFormIsDisabledAndTheFiltersAreNot) {
   for (const char* name : {"searchpdfs", "Regulars", "fuzzyCheckBox", "suiCheckBox5", "optAllFiles", "optIncDirs",
                            "optFormatCab", "opComp", "optFormatSFX", "optFormatZip", "optFormatArj",
                            "optFormatRar", "optFormatZoo", "optFormatLzh", "optFormatTar", "optFormatAce",
-                           "optFormatArc"})
+                           "optFormatArc", "optFormat7z", "optFormatIso", "optFormatGz"})
     EXPECT_FALSE(Check(name)->isEnabled()) << name;
   // These stay usable during a search.
   EXPECT_TRUE(Find<QPushButton>("cmdSearch")->isEnabled());
@@ -589,7 +591,7 @@ TEST_F(FormTest, TabOrderFollowsThePanel) {
       "fileNamesList", "fileTypes",    "Contains",     "typecombo",    "dirNamesList", "cmdSearch",
       "cmdReport",     "optIncDirs",   "opComp",       "optFormatZip", "optFormatRar", "optFormatCab",
       "optFormatAce",  "optFormatArj", "optFormatArc", "optFormatLzh", "optFormatTar", "optFormatSFX",
-      "searchpdfs",    "fuzzyCheckBox", "Regulars",    "suiCheckBox5", "cmdFolder"};
+      "optFormat7z",   "optFormatIso", "optFormatGz",  "searchpdfs",    "fuzzyCheckBox", "Regulars",    "suiCheckBox5", "cmdFolder"};
   form->show();
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
