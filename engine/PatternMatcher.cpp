@@ -174,6 +174,16 @@ void TPatternSink::Record(std::string_view block, std::size_t lineStart, std::si
   matches_.push_back(std::move(m));
 }
 
+std::optional<std::string> PatternProblem(const SearchCriteria& criteria) {
+  if (criteria.containsText.empty()) return std::nullopt;
+  try {
+    const TPatternMatcher check(SetupFor(criteria));
+  } catch (const std::invalid_argument& e) {
+    return std::string(e.what());
+  }
+  return std::nullopt;
+}
+
 const std::vector<TextMatch>* MatchesOf(const TMatchSink& sink) {
   const auto* own = dynamic_cast<const TPatternSink*>(&sink);
   return own ? &own->Matches() : nullptr;

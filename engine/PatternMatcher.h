@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +90,11 @@ class TPatternMatcher : public TTextMatcher {
 // The setup of `criteria`'s content text: its mode flags, the words of an
 // all-words search, and the lines to keep.
 MatcherSetup SetupFor(const SearchCriteria& criteria);
+
+// Why `criteria`'s content text cannot be matched (a regular expression
+// that does not compile: the engine's message), or nothing when it can or
+// when there is no content text. Front ends ask before a search starts.
+std::optional<std::string> PatternProblem(const SearchCriteria& criteria);
 
 // The matching lines of the text read into `sink`, when it is a sink of
 // this matcher; nothing otherwise.

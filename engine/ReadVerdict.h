@@ -7,6 +7,9 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include "engine/TextMatch.h"
 
 namespace tessaly::engine {
 
@@ -32,6 +35,8 @@ std::string_view CauseText(UnreadableCause cause);
 struct ReadVerdict {
   bool match = false;
   std::optional<UnreadableCause> cause;  // set: could not be read (never a match)
+  // A hit's matching lines, first match first, when its text was searched.
+  std::vector<TextMatch> matches{};
 
   static ReadVerdict Hit() { return {true, std::nullopt}; }
   static ReadVerdict Miss() { return {false, std::nullopt}; }
