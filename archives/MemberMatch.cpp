@@ -71,7 +71,12 @@ bool TMemberMask::State::Accepts(std::uint32_t c) const {
   return false;
 }
 
-TMemberMask::TMemberMask(std::string_view pattern) {
+TMemberMask::TMemberMask(std::string_view pattern) : states_(Compile(pattern)) {
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") stem_ = Compile(pattern.substr(0, pattern.size() - 2));
+}
+
+std::vector<TMemberMask::State> TMemberMask::Compile(std::string_view pattern) {
+  std::vector<State> states_;
   const std::vector<std::uint32_t> p = CodePoints(pattern);
   bool skipTo = false;
   int starRuns = 0;
@@ -122,10 +127,19 @@ TMemberMask::TMemberMask(std::string_view pattern) {
     }
   }
   write(MakeState(Kind::End));
+  return states_;
 }
 
 bool TMemberMask::Matches(std::string_view nameText) const {
   const std::vector<std::uint32_t> name = CodePoints(nameText);
+  if (MatchStates(states_, name)) return true;
+  if (stem_.empty()) return false;
+  const std::size_t slash = nameText.rfind('/');
+  const std::string_view last = slash == std::string_view::npos ? nameText : nameText.substr(slash + 1);
+  return last.find('.') == std::string_view::npos && MatchStates(stem_, name);
+}
+
+bool TMemberMask::MatchStates(const std::vector<State>& states_, const std::vector<std::uint32_t>& name) {
   // Every state but End takes exactly one character, so backtracking to the
   // latest `*` alone finds a match whenever one exists.
   std::size_t si = 0, ni = 0;

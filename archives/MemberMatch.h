@@ -14,6 +14,10 @@
 // than 30 runs of `*`. Compiling an invalid pattern throws std::runtime_error
 // "'<pattern>' is an invalid mask at (<position>)", the position counted in
 // characters from 1 where the fault was found.
+//
+// A pattern that ends in `.*` also matches a name whose last part (after
+// its last `/`) holds no `.`, when the name matches the pattern without
+// its `.*`: `readme.*` matches `docs/README`, as file names match.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +49,10 @@ class TMemberMask {
     s.kind = kind;
     return s;
   }
+  static bool MatchStates(const std::vector<State>& states, const std::vector<std::uint32_t>& name);
+  static std::vector<State> Compile(std::string_view pattern);
   std::vector<State> states_;
+  std::vector<State> stem_;  // the pattern without a final `.*`, when it has one
 };
 
 // True when `name` matches `pattern`; throws for an invalid pattern.

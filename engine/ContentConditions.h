@@ -1,25 +1,36 @@
-// The content conditions of the per-file test: for each document type whose
-// marker occurs in the lower-cased path, whether the file holds the text.
+// The content test of one document whose name matched: its kind decided
+// once (DocumentKind.h), then its text read by the kind's reader into the
+// search's matcher, or, for a search "in" an information field, that field
+// of the document tested. A document is a hit only when it was read and
+// holds the text: a document that cannot be read is no hit, and the
+// verdict says why; a binary file is no hit and no fault.
 #pragma once
 
 #include <optional>
 #include <string>
 
+#include "engine/DocumentKind.h"
 #include "engine/ReadVerdict.h"
-
 #include "engine/SearchContext.h"
 
 namespace tessaly::engine {
 
-// The PDF, DOC, TXT, RTF, XLS, PPT, ODT, ODS, ODP and HTM conditions
-// together, in that order; no match as soon as one fails, with the cause
-// when that step could not read the document (a file the user may not read,
-// a converter that failed or timed out, a damaged or encrypted document, a
-// package past a reader's limit). DOC, XLS and PPT files that are office
-// packages, and the OpenDocument types, are read in-process and searched
-// with the text scanner's folding. `lowerPath` is `path` lower-cased in A
-// to Z. Errors of the work folder are raised.
-ReadVerdict ContentConditionsPass(SearchContext& context, const std::string& path, const std::string& lowerPath);
+class TDocumentSource;
+
+// The content test of `source` (a file, or an archive member in memory)
+// for the search's content text. Errors of the work folder are raised.
+ReadVerdict DocumentPassesContent(SearchContext& context, TDocumentSource& source);
+
+// DocumentPassesContent of the file at `path`, after checking that the
+// user may open it (a file that cannot be opened is said so once, by its
+// cause).
+ReadVerdict ContentConditionsPass(SearchContext& context, const std::string& path);
+
+// The information field `field` ("Author", "Title", "Subject",
+// "Keywords"; "Creator" and "Producer" of PDF files) of `source`, of the
+// kind decided, holds the search text. Documents without such fields are
+// no hit.
+ReadVerdict DocumentFieldHolds(SearchContext& context, TDocumentSource& source, const KindDecision& kind);
 
 // Why the file at `path` cannot be opened for reading, when it is for a
 // reason the user should hear of: permission denied, or a path past the

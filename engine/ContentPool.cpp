@@ -11,6 +11,7 @@ ContentPool::ContentPool(SearchContext& context, unsigned workers)
   for (unsigned i = 0; i < std::max(1u, workers); ++i) {
     workers_.push_back(std::make_unique<SearchContext>(
         SearchContext{context.criteria, context.store, context.host, context.stopRequested, context.dispatchArchive}));
+    workers_.back()->matcher = context.matcher;
     states.push_back(workers_.back().get());
   }
   pool_ = std::make_unique<OrderedPool<SearchContext, TestOutput>>(

@@ -1,5 +1,4 @@
-// The per-file test: the frame of filters and document types around the
-// content conditions.
+// The per-file test: the filters around the content test.
 #include "engine/FileMatches.h"
 
 #include <cerrno>
@@ -8,14 +7,6 @@
 #include "platform/FileFacts.h"
 
 namespace tessaly::engine {
-namespace {
-
-// The markers of the ten document types; a path counts as a type when
-// its lower-cased form contains the marker anywhere.
-constexpr const char* kKnownMarkers[] = {".pdf", ".doc", ".xls", ".ppt", ".rtf",
-                                         ".htm", ".txt", ".odt", ".ods", ".odp"};
-
-}  // namespace
 
 std::string LowerAscii(std::string text) {
   for (char& c : text)
@@ -33,14 +24,11 @@ ReadVerdict FileMatches(SearchContext& context, const std::string& path, std::in
     if (errno == ENAMETOOLONG) return ReadVerdict::Unreadable(UnreadableCause::PathTooLong);
     return ReadVerdict::Miss();
   }
-  // Cheap conditions first: each failed one spares the converter runs.
+  // Cheap conditions first: each failed one spares reading the file. The
+  // filters hold for every file, whatever its kind.
   if (!PassesSizeFilter(size, c)) return ReadVerdict::Miss();
   if (!PassesDateFilter(path, c)) return ReadVerdict::Miss();
-  const std::string lower = LowerAscii(path);
-  bool knownType = false;
-  for (const char* marker : kKnownMarkers) knownType = knownType || lower.find(marker) != std::string::npos;
-  if (!knownType) return ReadVerdict::Miss();
-  return ContentConditionsPass(context, path, lower);
+  return ContentConditionsPass(context, path);
 }
 
 }  // namespace tessaly::engine

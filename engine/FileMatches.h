@@ -12,9 +12,9 @@ namespace tessaly::engine {
 // Whether the file at `path` (its size from the listing: `size`) is a hit,
 // and why it could not be read when it could not. With no filter and no
 // text it passes at once without looking at the file; otherwise the file
-// must exist, pass the size and date filters, be of one of the ten document
-// types and meet the content condition of its types. Errors of the work
-// folder are raised to the caller.
+// must exist, pass the size and date filters and, with a content text, be
+// read and hold it (ContentConditions.h). Errors of the work folder are
+// raised to the caller.
 ReadVerdict FileMatches(SearchContext& context, const std::string& path, std::int64_t size);
 
 // Lower-cases the letters A to Z only.

@@ -22,6 +22,7 @@ class TPdfToolkit;
 namespace tessaly::engine {
 
 struct SearchContext;
+class TTextMatcher;
 class ContentPool;
 struct TestOutput;
 
@@ -45,6 +46,9 @@ struct SearchContext {
   // The search's own PDF toolkit, made by the PDF field test on first need
   // and released with the context when the search ends.
   std::shared_ptr<pdf::TPdfToolkit> pdfToolkit = nullptr;
+  // The matcher of the content text, made once per search and shared by
+  // the workers (made on first need when the search did not set it).
+  std::shared_ptr<const TTextMatcher> matcher = nullptr;
   // Folders listed so far by the walk (reported through the host).
   std::size_t foldersWalked = 0;
   // The documents and folders this search could not read (the search's own

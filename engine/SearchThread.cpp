@@ -6,6 +6,7 @@
 
 #include "engine/ContentConditions.h"
 #include "engine/ContentPool.h"
+#include "engine/TextMatcher.h"
 #include "engine/FolderWalk.h"
 #include "engine/MissingConverters.h"
 #include "platform/FileFacts.h"
@@ -42,6 +43,7 @@ void TSearchThread::Execute() {
     host_.ShowStatus(0, "Searching Directory: ");
     // The content tests run on workers beside the walk unless the search
     // asks for one thread; the pool is drained before the search ends.
+    if (!criteria_.containsText.empty()) context.matcher = MatcherFor(criteria_);
     std::optional<ContentPool> pool;
     if (const unsigned workers = WorkerThreadsFor(criteria_.jobs)) pool.emplace(context, workers);
     for (const std::string& folder : criteria_.folders) {

@@ -125,6 +125,9 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
       return true;
     return false;
   }
+  // Any extension: `report.*` also matches `report`, and `*.*` every name.
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string_view::npos)
+    return WildcardMatchPlain(pattern.substr(0, pattern.size() - 2), name);
   // Three-character extension: also matches longer extensions that begin
   // with it, compared on the name cut after those three characters.
   std::size_t pdot = pattern.rfind('.');

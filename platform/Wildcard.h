@@ -5,7 +5,9 @@
 // byte). Letters match without regard to case: ASCII, and simple case folding
 // of UTF-8 letters. Two legacy rules that users of name patterns rely on:
 //  - a pattern that ends in `.` matches names without a `.` whose stem
-//    matches the pattern without that dot (`*.` matches `README`);
+//    matches the pattern without that dot (`*.` matches `README`), and one
+//    that ends in `.*` matches them as well (`*.*` is every name,
+//    `report.*` matches `report`);
 //  - a pattern whose part after its last `.` is exactly three characters
 //    without wildcards also matches a name whose extension (after its last
 //    `.`) is longer and begins with those three characters (`*.HTM` matches

@@ -23,6 +23,10 @@ TEST(MemberNameMatches, Table) {
       {"Docs/Report.PDF", "*report*.pdf", true},   // A-Z without regard to case
       {"readme", "*", true},                       // `*.*` is dispatched as `*`
       {"", "*", true},                             // `*` matches the empty text
+      {"docs/readme", "*readme*.*", true},         // `.*` also takes a last part without a dot
+      {"docs.v2/readme", "*readme*.*", true},      // ... a dot in a folder does not count
+      {"docs/readme.md", "*readme*.*", true},
+      {"docs/readme", "*readme*.txt", false},
       {"", "?", false},
       {"ab", "a?", true},
       {"a", "a?", false},

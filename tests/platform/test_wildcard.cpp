@@ -35,6 +35,12 @@ TEST(Wildcard, Table) {
       {"report.", "report", true},
       {"report.", "report2", false},
       {"**.", "Makefile", true},
+      // `.*` at the end: any extension, or none
+      {"*.*", "README", true},
+      {"*.*", "notes.md", true},
+      {"report.*", "report", true},
+      {"report.*", "report2", false},
+      {"README.*", "readme", true},
       // three-character extensions also find longer ones
       {"*.HTM", "page.html", true},
       {"*.DOC", "report.docx", true},

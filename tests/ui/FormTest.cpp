@@ -879,7 +879,7 @@ TEST_F(FormTest, ClosingDeletesTheTemporaryFilesOfTheWorkFolder) {
 TEST_F(FormTest, ClosingWithAContainsTextDeletesOnlyFilesThatPassIt) {
   work.Write("tmp1.txt", "hello there");
   work.Write("tmp2.txt", "goodbye");
-  work.Write("tempdat3.4", "hello");      // of no document type: fails any content condition
+  work.Write("tempdat3.4", std::string("hello\0\1\2", 8));  // binary: fails any content condition
   work.Write("sub/tmp5.txt", "hello");    // passes, but lives in a sub-folder ...
   work.Write("tmp5.txt", "goodbye");      // ... so this namesake, which fails, stays
   Edit("Contains")->setText("hello");
