@@ -1,47 +1,21 @@
 // Reading a hit again for the preview.
 #include "engine/HitText.h"
 
-#include <sys/stat.h>
-
 #include <memory>
 
+#include "engine/DocumentKind.h"
+#include "engine/DocumentReader.h"
+#include "engine/DocumentSource.h"
 #include "engine/PatternMatcher.h"
+#include "engine/QuietSearchHost.h"
+#include "engine/ResultStore.h"
+#include "engine/SearchContext.h"
 #include "platform/FileFacts.h"
-#include "platform/ReadOnlyFile.h"
 
 namespace tessaly::engine {
-namespace {
 
-// Stops the reader when the preview no longer wants the text.
-class StoppableSink : public extract::TTextSink {
- public:
-  StoppableSink(TMatchSink& inner, const std::atomic<bool>& stop) : inner_(inner), stop_(stop) {}
-  bool Append(std::string_view text) override { return !Stopped() && inner_.Append(text); }
-  bool BeginPart(extract::PartKind kind, int number, std::string_view name) override {
-    return !Stopped() && inner_.BeginPart(kind, number, name);
-  }
-
- private:
-  bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
-  TMatchSink& inner_;
-  const std::atomic<bool>& stop_;
-};
-
-// The document's text into `sink`: the bytes of the file as they are.
-void ReadText(const std::string& path, extract::TTextSink& sink) {
-  const platform::ReadOnlyFile file(path);
-  std::string buffer(1 << 18, '\0');
-  std::uint64_t offset = 0;
-  while (true) {
-    const std::size_t got = file.ReadAt(offset, buffer.data(), buffer.size());
-    if (got == 0 || !sink.Append(std::string_view(buffer.data(), got))) return;
-    offset += got;
-  }
-}
-
-}  // namespace
-
-HitText ReadHitText(const ItemData& row, const TPatternMatcher& matcher, const std::atomic<bool>& stop) {
+HitText ReadHitText(const ItemData& row, const SearchCriteria& criteria, const TPatternMatcher& matcher,
+                    const std::atomic<bool>& stop) {
   HitText out;
   if (platform::FileExists(row.Path)) {
     out.lines = row.Matches;
@@ -57,9 +31,16 @@ HitText ReadHitText(const ItemData& row, const TPatternMatcher& matcher, const s
   }
   if (row.Modified != 0 && *modified != row.Modified) out.note = "The file has changed since the search.";
   const std::unique_ptr<TMatchSink> sink = matcher.NewSink();
-  StoppableSink reader(*sink, stop);
+  // A context of its own: the preview's stop flag, no rows, no front end.
+  ResultStore store;
+  QuietSearchHost host;
+  SearchContext context{criteria, store, host, stop, {}};
   try {
-    ReadText(path, reader);
+    TDocumentSource source(path);
+    const KindDecision kind = DecideKind(source);
+    const ReadOutcome outcome = ReadDocumentText(context, source, kind, *sink);
+    if (outcome.cause && MatchesOf(*sink)->empty())
+      out.note = "The file cannot be read now (" + std::string(CauseText(*outcome.cause)) + ").";
   } catch (const std::exception& e) {
     out.note = std::string("The file cannot be read: ") + e.what();
     out.lines = row.Matches;

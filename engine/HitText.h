@@ -13,6 +13,7 @@
 namespace tessaly::engine {
 
 class TPatternMatcher;
+struct SearchCriteria;
 
 struct HitText {
   std::vector<TextMatch> lines;
@@ -22,9 +23,11 @@ struct HitText {
 };
 
 // Reads the file of `row` (a folder's file; an archive member's lines are
-// those the search kept) into a sink of `matcher`, which decides how many
-// lines are kept. `stop` ends the read early (a newer selection); what was
-// found by then is returned. Never throws for a file's faults.
-HitText ReadHitText(const ItemData& row, const TPatternMatcher& matcher, const std::atomic<bool>& stop);
+// those the search kept) by the kind decision and the reader of its kind,
+// as the search `criteria` read it, into a sink of `matcher`, which decides
+// how many lines are kept. `stop` ends the read early (a newer selection);
+// what was found by then is returned. Never throws for a file's faults.
+HitText ReadHitText(const ItemData& row, const SearchCriteria& criteria, const TPatternMatcher& matcher,
+                    const std::atomic<bool>& stop);
 
 }  // namespace tessaly::engine

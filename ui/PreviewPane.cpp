@@ -48,6 +48,7 @@ void TPreviewPane::SetSearch(const engine::SearchCriteria& criteria) {
   c.matchLines = kPreviewLines;
   try {
     matcher_ = std::make_shared<const engine::TPatternMatcher>(engine::SetupFor(c));
+    criteria_ = std::make_shared<const engine::SearchCriteria>(std::move(c));
   } catch (const std::exception&) {
     // The search itself refuses such a text; nothing to preview.
   }
@@ -73,10 +74,10 @@ void TPreviewPane::ShowRow(const engine::ItemData& row) {
   reading_ = true;
   // The reader, the matcher and the row are the worker's own: only values
   // cross to the window thread.
-  std::thread worker([this, job, row, reader = reader_, matcher = matcher_] {
+  std::thread worker([this, job, row, reader = reader_, matcher = matcher_, criteria = criteria_] {
     engine::HitText text;
     try {
-      text = reader(row, *matcher, job->cancel);
+      text = reader(row, *criteria, *matcher, job->cancel);
     } catch (const std::exception& e) {
       text.note = std::string("The file cannot be read: ") + e.what();
     }

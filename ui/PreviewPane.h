@@ -34,8 +34,8 @@ class TPreviewPane : public QWidget {
   static constexpr std::size_t kPreviewLines = 200;
   // Reads a hit's lines (on a worker thread); engine::ReadHitText unless
   // replaced.
-  using Reader = std::function<engine::HitText(const engine::ItemData& row, const engine::TPatternMatcher& matcher,
-                                               const std::atomic<bool>& stop)>;
+  using Reader = std::function<engine::HitText(const engine::ItemData& row, const engine::SearchCriteria& criteria,
+                                               const engine::TPatternMatcher& matcher, const std::atomic<bool>& stop)>;
 
   explicit TPreviewPane(QWidget* parent = nullptr);
   ~TPreviewPane() override;
@@ -68,6 +68,7 @@ class TPreviewPane : public QWidget {
   QTextEdit* view_ = nullptr;
   Reader reader_;
   std::shared_ptr<const engine::TPatternMatcher> matcher_;
+  std::shared_ptr<const engine::SearchCriteria> criteria_;
   std::shared_ptr<Job> current_;
   std::vector<std::pair<std::shared_ptr<Job>, std::thread>> threads_;
   bool reading_ = false;
