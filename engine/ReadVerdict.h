@@ -41,7 +41,8 @@ struct ReadVerdict {
   static ReadVerdict Hit() { return {true, std::nullopt}; }
   static ReadVerdict Miss() { return {false, std::nullopt}; }
   static ReadVerdict Unreadable(UnreadableCause c) { return {false, c}; }
-  bool operator==(const ReadVerdict&) const = default;
+  // The decision and its cause; the lines are what was found, not part of it.
+  bool operator==(const ReadVerdict& other) const { return match == other.match && cause == other.cause; }
 };
 
 }  // namespace tessaly::engine
