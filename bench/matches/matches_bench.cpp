@@ -56,8 +56,11 @@ int main(int argc, char** argv) {
         mode == "scanner" ? std::make_unique<ScannerSink>(text) : matcher->NewSink();
     std::ifstream in(file, std::ios::binary);
     bool more = true;
-    while (more && in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())), in.gcount() > 0)
+    while (more) {
+      in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+      if (in.gcount() <= 0) break;
       more = sink->Append(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+    }
     if (sink->Matched() || (more && sink->Finish())) ++matched;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
