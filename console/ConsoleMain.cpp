@@ -24,7 +24,8 @@
 namespace tessaly::console {
 namespace {
 
-constexpr const char* kVersion = "tessaly 0.1.0\n";
+// The version is the project's, set once in the build (CMake's project()).
+constexpr const char* kVersion = "tessaly " TESSALY_VERSION "\n";
 
 int UsageFailure(const std::string& message) {
   std::fprintf(stderr, "tessaly: %s\n%s", message.c_str(), kShortUsage);
@@ -166,11 +167,15 @@ std::string EscapeRowField(std::string_view text) {
 }
 
 bool IsConsoleInvocation(int argc, char** argv) {
-  // The window takes no options of its own beyond Qt's single-dash ones
-  // (-platform, -style ...); any "--" option, and -h, belong to the console
-  // front end, which also answers unknown ones with its usage.
+  // The window takes folders, its two options --search-now and
+  // --choose-folder, and Qt's single-dash ones (-platform, -style ...); a
+  // "--" ends the options, so every later argument is a folder. Any other
+  // "--" option, and -h, belong to the console front end, which also
+  // answers unknown ones with its usage.
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--") return false;
+    if (a == "--search-now" || a == "--choose-folder") continue;
     if (a.rfind("--", 0) == 0 || a == "-h") return true;
   }
   return false;
@@ -193,6 +198,10 @@ int ConsoleMain(int argc, char** argv) {
   }
   if (mode == "--search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()));
   if (mode == "--details") return RunDetails(std::vector<std::string>(args.begin() + 1, args.end()));
+  // The window's options may stand before the one that is wrong.
+  for (const std::string& a : args)
+    if (a != "--search-now" && a != "--choose-folder" && a.rfind("-", 0) == 0)
+      return UsageFailure("unknown option '" + a + "'");
   return UsageFailure("unknown option '" + mode + "'");
 }
 

@@ -52,10 +52,10 @@ std::string WithLineBreaks(const std::string& text, std::string_view lineBreak) 
 }
 
 // Names whose files carry summary properties: the Word, Excel and
-// PowerPoint types (compound documents or office packages) and the
-// OpenDocument types (packages).
+// PowerPoint types (compound documents or office packages), the
+// OpenDocument types and EPUB books (packages).
 constexpr const char* kCompoundOrPackage[] = {".doc", ".xls", ".ppt"};
-constexpr const char* kPackageOnly[] = {".odt", ".ods", ".odp"};
+constexpr const char* kPackageOnly[] = {".odt", ".ods", ".odp", ".epub"};
 
 bool HasSummary(std::string_view name) {
   for (const char* type : kCompoundOrPackage)

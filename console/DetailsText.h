@@ -64,8 +64,9 @@ std::string PdfDetails(pdf::TPdfToolkit& toolkit, const std::string& file, std::
 // PDF details for a ".pdf" name; then, after a line break, the summary
 // properties for a ".doc", ".xls" or ".ppt" name (from the summary
 // information of a compound document, or the document properties of an
-// office package such as report.docx) and for an ".odt", ".ods" or ".odp"
-// name, their CR line ends written as `lineBreak`.
+// office package such as report.docx), for an ".odt", ".ods" or ".odp"
+// name, and for an ".epub" name (title, author, subject, description,
+// publisher, date, language), their CR line ends written as `lineBreak`.
 // A failing step ends the text there (see TDetailsText); nothing throws
 // for a failure of the file's own content.
 TDetailsText BuildDetailsText(pdf::TPdfToolkit& toolkit, const TDetailsRow& row, std::string_view lineBreak);

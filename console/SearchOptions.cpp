@@ -8,18 +8,22 @@
 namespace tessaly::console {
 
 const char* const kShortUsage =
-    "usage: tessaly --search [-l FOLDERS] [-n NAME] [-t TYPES] [-c TEXT] [options]\n"
+    "usage: tessaly [--search-now] [--choose-folder] [FOLDER...]\n"
+    "       tessaly --search [-l FOLDERS] [-n NAME] [-t TYPES] [-c TEXT] [options]\n"
     "       tessaly --details FILE...\n"
     "       tessaly --help | --version\n";
 
 const char* const kHelpText =
     "tessaly: find files and documents, without an index.\n"
     "\n"
-    "tessaly                          the window\n"
+    "tessaly [FOLDER...]              the window; the folders given become its location\n"
+    "      --search-now               the window starts the search at once\n"
+    "      --choose-folder            the window opens its folder chooser\n"
+    "                                 (a running window takes them over instead)\n"
     "tessaly --search [options]       one search; the report goes to standard output\n"
     "  -l, --location TEXT            semicolon-separated folders (default: the fixed drives)\n"
     "  -n, --name TEXT                name text (default empty)\n"
-    "  -t, --types TEXT               type list (default PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP)\n"
+    "  -t, --types TEXT               type list (default PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB)\n"
     "      --exact                    fuzzy matching off\n"
     "  -c, --contains TEXT            text the files must contain\n"
     "      --in FIELD                 Full-Text (default), Author, Title, Subject, Keywords,\n"
@@ -50,7 +54,11 @@ const char* const kHelpText =
     "                                 its document counted as timed out (default: 60 s;\n"
     "                                 each wait for the PDF converter's text 9 s)\n"
     "  -j, --jobs N                   threads for the content tests, 1 to 64 (default: one\n"
-    "                                 per core, at least 2; 1: all on the search thread)\n"
+    "                                 per core, at least 2; 1: on the search thread)\n"
+    "      --walk-threads N           threads that list folders, 1 to 64 (default: one per\n"
+    "                                 core, 16 on network and FUSE file systems)\n"
+    "      --walk-timeout SECONDS     a folder whose listing gets no answer for SECONDS is\n"
+    "                                 reported timed out, the walk goes on (default: 30)\n"
     "  -o, --report FILE              the report into FILE\n"
     "tessaly --details FILE...        file and document details of each FILE\n"
     "tessaly --help | --version\n"
@@ -220,6 +228,16 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
       if (ec != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > engine::kMaxJobs)
         throw UsageError("--jobs takes a whole number from 1 to 64, not '" + text + "'");
       c.jobs = jobs;
+    } else if (a == "--walk-threads" || a == "--walk-timeout") {
+      const std::string text = value(a);
+      const bool threads = a == "--walk-threads";
+      const unsigned most = threads ? engine::kMaxJobs : 86400;
+      unsigned n = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+      if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > most)
+        throw UsageError(a + " takes a whole number from 1 to " + std::to_string(most) + ", not '" + text + "'");
+      if (threads) c.walkThreads = n;
+      else c.walkTimeoutSeconds = static_cast<int>(n);
     } else if (a == "--rows") {
       o.rows = true;
     } else if (a == "--unreadable") {
@@ -246,7 +264,7 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
   if (sizeText) {
     std::int64_t limit = 0;
     if (!engine::ParseSizeLimit(*sizeText, limit))
-      throw UsageError("'" + *sizeText + "' is not a whole number of bytes from -2147483648 to 2147483647");
+      throw UsageError("'" + *sizeText + "' is not a whole number of bytes");
     c.sizeFilter = {true, sizeKind, limit};
   }
 

@@ -147,8 +147,7 @@ ReadVerdict DocumentPassesContent(SearchContext& context, TDocumentSource& sourc
 ReadVerdict ContentConditionsPass(SearchContext& context, const std::string& path) {
   if (context.criteria.containsText.empty()) return ReadVerdict::Hit();
   // A file that the user may not read, or whose path is too long to open,
-  // is said so once, instead of each reader failing on it in its own way.
-  if (const std::optional<UnreadableCause> problem = OpenProblem(path)) return ReadVerdict::Unreadable(*problem);
+  // fails the kind decision's first read with its cause, said once.
   TDocumentSource source(path);
   return DocumentPassesContent(context, source);
 }

@@ -21,9 +21,8 @@ class TDocumentSource;
 // for the search's content text. Errors of the work folder are raised.
 ReadVerdict DocumentPassesContent(SearchContext& context, TDocumentSource& source);
 
-// DocumentPassesContent of the file at `path`, after checking that the
-// user may open it (a file that cannot be opened is said so once, by its
-// cause).
+// DocumentPassesContent of the file at `path` (a file that cannot be
+// opened is said so once, by its cause).
 ReadVerdict ContentConditionsPass(SearchContext& context, const std::string& path);
 
 // The information field `field` ("Author", "Title", "Subject",

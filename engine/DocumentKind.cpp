@@ -258,8 +258,11 @@ KindDecision DecideKind(TDocumentSource& source) {
       case DocumentKind::WordBinary:
       case DocumentKind::ExcelBinary:
       case DocumentKind::PowerPointBinary:
-        // .docx, .xlsx, .pptx (and .doc files that are packages).
-        return decided(zip ? DocumentKind::OfficePackage : *named);
+        // .docx, .xlsx, .pptx (and .doc files that are packages); Word
+        // also saves RTF under a .doc name.
+        if (zip) return decided(DocumentKind::OfficePackage);
+        if (block.rfind("{\\rtf", 0) == 0) return decided(DocumentKind::Rtf);
+        return decided(*named);
       default: return decided(*named);
     }
   }

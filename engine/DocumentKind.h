@@ -46,7 +46,7 @@ inline constexpr std::size_t kFirstBlockSize = 65536;
 // The kind the file name's marker gives, when it has one: the marker that
 // occurs last in the lower-cased name (`report.docx` is Word by ".doc",
 // `notes.pdf.txt` is text). Word, Excel and PowerPoint markers give the
-// binary kind; the bytes then tell a package apart. Text and HTML markers
+// binary kind; the bytes then tell a package (or RTF) apart. Text and HTML markers
 // give Text, still subject to the bytes decoding as text.
 std::optional<DocumentKind> KindOfName(std::string_view name);
 

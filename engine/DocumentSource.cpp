@@ -72,19 +72,25 @@ void TDocumentSource::Open() {
 std::string_view TDocumentSource::FirstBlock() {
   if (firstRead_) return first_;
   if (inMemory_) {
-    first_.assign(bytes_.data(), std::min(bytes_.size(), kFirstBlockSize));
+    first_ = std::string_view(bytes_.data(), std::min(bytes_.size(), kFirstBlockSize));
     firstIsAll_ = first_.size() == bytes_.size();
   } else {
     Open();
-    first_.resize(kFirstBlockSize);
+    // Most files are smaller than a block: their size bounds the buffer.
+    struct stat st {};
+    const std::size_t want =
+        ::fstat(fd_, &st) == 0 && st.st_size >= 0 && static_cast<std::uint64_t>(st.st_size) < kFirstBlockSize
+            ? static_cast<std::size_t>(st.st_size) + 1
+            : kFirstBlockSize;
+    firstBuffer_.reset(new char[want]);
     std::size_t got = 0;
-    while (regular_ && got < first_.size()) {
-      const std::size_t n = ReadSome(fd_, first_.data() + got, first_.size() - got, name_);
+    while (regular_ && got < want) {
+      const std::size_t n = ReadSome(fd_, firstBuffer_.get() + got, want - got, name_);
       if (n == 0) break;
       got += n;
     }
-    firstIsAll_ = got < kFirstBlockSize || !regular_;
-    first_.resize(got);
+    firstIsAll_ = got < want || !regular_;
+    first_ = std::string_view(firstBuffer_.get(), got);
   }
   firstRead_ = true;
   offset_ = first_.size();
@@ -113,6 +119,7 @@ std::size_t TDocumentSource::Read(char* buffer, std::size_t size) {
     offset_ += n;
     return n;
   }
+  if (firstRead_ && firstIsAll_) return 0;
   const std::size_t n = ReadSome(fd_, buffer, size, name_);
   offset_ += n;
   return n;
@@ -121,8 +128,8 @@ std::size_t TDocumentSource::Read(char* buffer, std::size_t size) {
 const std::string& TDocumentSource::ToolPath() {
   if (!inMemory_) return name_;
   if (!copyPath_.empty()) return copyPath_;
-  std::string path = platform::WorkFolder() + "/member-XXXXXX" + CopySuffix(name_);
   const std::string suffix = CopySuffix(name_);
+  std::string path = platform::WorkFolder() + "/member-XXXXXX" + suffix;
   const int fd = ::mkostemps(path.data(), static_cast<int>(suffix.size()), O_CLOEXEC);  // 0600, exclusive
   if (fd < 0) ThrowErrno(errno, "a private copy of " + name_);
   copyPath_ = path;

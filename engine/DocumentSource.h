@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,7 +62,8 @@ class TDocumentSource {
   int fd_ = -1;              // files, once opened
   bool opened_ = false;
   bool regular_ = true;
-  std::string first_;        // the first block, once read
+  std::unique_ptr<char[]> firstBuffer_;  // a file's first block (not zero-filled)
+  std::string_view first_;   // the first block, once read
   bool firstRead_ = false;
   bool firstIsAll_ = false;
   std::uint64_t offset_ = 0; // bytes handed out so far

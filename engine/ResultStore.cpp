@@ -3,25 +3,30 @@
 #include "engine/ResultStore.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 
 namespace tessaly::engine {
 namespace {
 
-std::uint64_t HashBytes(std::string_view s, std::uint64_t h) {
-  // FNV-1a, 64 bit.
-  for (unsigned char c : s) {
-    h ^= c;
-    h *= 1099511628211ULL;
-  }
+// The name's bytes through libstdc++'s string hash, then both the name's
+// hash and the folder's id through a full 64-bit finaliser (the one of
+// MurmurHash3). Real trees repeat the same names in thousands of folders,
+// whose ids are consecutive: a weak combination leaves such rows next to
+// each other in the table, and linear probing then walks ever longer runs.
+std::uint64_t Mix64(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDULL;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ULL;
+  h ^= h >> 33;
   return h;
 }
 
 std::uint64_t RowHash(std::string_view name, std::uint32_t pathId) {
-  std::uint64_t h = HashBytes(name, 14695981039346656037ULL);
-  h ^= pathId + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
-  return h;
+  const std::uint64_t nameHash = std::hash<std::string_view>{}(name);
+  return Mix64(nameHash ^ Mix64(pathId + 0x9E3779B97F4A7C15ULL));
 }
 
 }  // namespace

@@ -101,9 +101,8 @@ bool ParseSizeLimit(const std::string& text, std::int64_t& limit) {
   if (first != last && *first == '+') ++first;
   std::int64_t value = 0;
   auto [ptr, ec] = std::from_chars(first, last, value);
+  // Out of the 64-bit range gives an error code, so it is refused too.
   if (ec != std::errc() || ptr != last || first == last) return false;
-  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-    return false;
   limit = value;
   return true;
 }

@@ -36,9 +36,12 @@ struct DateFilter {
   platform::LocalDateTime date2;  // used by Between only
 };
 
+// The type list of a new search: the document types.
+inline constexpr const char* kDefaultTypeText = "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB";
+
 struct SearchCriteria {
   std::string nameText;
-  std::string typeText = "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP";
+  std::string typeText = kDefaultTypeText;
   bool fuzzy = true;
   std::string containsText;
   std::string contentField = "Full-Text";
@@ -62,6 +65,12 @@ struct SearchCriteria {
   // Threads that run the content tests beside the walk: 0 one per core (at
   // least 2), 1 none (every test on the search thread itself).
   unsigned jobs = 0;
+  // Threads that list folders ahead of the walk: 0 one per core, and
+  // more on network and FUSE file systems.
+  unsigned walkThreads = 0;
+  // A folder whose file system does not answer for this long is reported
+  // "timed out" and the walk goes on.
+  int walkTimeoutSeconds = 30;
 
   // Derived when the search starts (Derive()).
   std::vector<std::string> folders;
@@ -101,7 +110,8 @@ std::optional<platform::LocalDateTime> FileDateOf(const std::string& path, platf
 bool PassesDateFilter(const std::string& path, const SearchCriteria& criteria);
 
 // Parses a size limit text: a whole decimal number (optional sign) in the
-// signed 32-bit range. Returns false for anything else.
+// signed 64-bit range, so limits past 4 GiB are taken. Returns false for
+// anything else.
 bool ParseSizeLimit(const std::string& text, std::int64_t& limit);
 
 }  // namespace tessaly::engine

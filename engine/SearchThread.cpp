@@ -1,7 +1,6 @@
 // One search on its worker thread.
 #include "engine/SearchThread.h"
 
-#include <cerrno>
 #include <optional>
 
 #include "engine/ContentConditions.h"
@@ -9,7 +8,6 @@
 #include "engine/TextMatcher.h"
 #include "engine/FolderWalk.h"
 #include "engine/MissingConverters.h"
-#include "platform/FileFacts.h"
 
 namespace tessaly::engine {
 
@@ -46,19 +44,7 @@ void TSearchThread::Execute() {
     if (!criteria_.containsText.empty()) context.matcher = MatcherFor(criteria_);
     std::optional<ContentPool> pool;
     if (const unsigned workers = WorkerThreadsFor(criteria_.jobs)) pool.emplace(context, workers);
-    for (const std::string& folder : criteria_.folders) {
-      if (context.Stopped()) break;
-      errno = 0;
-      if (platform::FolderExists(folder)) {
-        WalkFolder(context, folder, criteria_.patternText);
-        continue;
-      }
-      // A location the user may not reach, or whose path is too long, is
-      // there but unreadable: said so, not called missing.
-      const int error = errno;
-      if (error == EACCES || error == ENAMETOOLONG) context.NoteUnreadable(folder, *CauseOfErrno(error));
-      else missingFolders += folder + "\n\r";
-    }
+    WalkLocations(context, criteria_.folders, criteria_.patternText, missingFolders);
     if (pool) {
       if (context.Stopped()) pool->Stop();
       pool->Drain();

@@ -1,6 +1,7 @@
 // Text files streamed piece by piece through the decoder.
 #include "engine/TextFileReader.h"
 
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -26,15 +27,15 @@ ReadOutcome ReadTextFile(SearchContext& context, TDocumentSource& source, const 
       return outcome;
     }
     if (!source.FirstBlockIsAll()) {
-      std::string buffer(kTextPieceSize, '\0');
+      const std::unique_ptr<char[]> buffer(new char[kTextPieceSize]);
       while (true) {
         if (context.Stopped()) {
           outcome.stopped = true;
           return outcome;
         }
-        const std::size_t n = source.Read(buffer.data(), buffer.size());
+        const std::size_t n = source.Read(buffer.get(), kTextPieceSize);
         if (n == 0) break;
-        if (!deliver(std::string_view(buffer.data(), n))) {
+        if (!deliver(std::string_view(buffer.get(), n))) {
           outcome.stopped = true;
           return outcome;
         }

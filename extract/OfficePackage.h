@@ -15,28 +15,35 @@
 //   64-bit extension holds; office programs write a few hundred.
 // A limit reached ends the part (the ratio guard) or the document (the
 // others) with PackageStatus::TooLarge; what was read before stays.
+//
+// A package cut short (a download or copy that stopped) has lost its ZIP
+// directory, which comes last. When it is at most kMaxRepairedPackageBytes,
+// its members are then found from their own headers, in a copy held in
+// memory: the outcome is Damaged, and the text before the cut is read.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "extract/PackageStatus.h"
+#include "extract/XmlReader.h"
 
 struct zip;
 
 namespace tessaly::extract {
 
-class TXmlHandler;
 
 inline constexpr std::uint64_t kMaxPackageXmlBytes = 256ull << 20;
 inline constexpr std::uint64_t kMaxCompressionRatio = 200;
 inline constexpr std::uint64_t kRatioCheckFloor = 16ull << 20;
 inline constexpr std::uint64_t kMaxPackageMembers = 65535;
+inline constexpr std::uint64_t kMaxRepairedPackageBytes = 64ull << 20;
 
 // True when `bytes` start with a ZIP local file header ("PK\3\4"), as every
 // office package does.
@@ -68,7 +75,12 @@ class TOfficePackage {
   // Parses the member `name` as XML into `handler`. False when there is no
   // such member or nothing more may be read (Exhausted()); faults and limits
   // go into Outcome().
-  bool ReadXml(std::string_view name, TXmlHandler& handler);
+  bool ReadXml(std::string_view name, TXmlHandler& handler, XmlDialect dialect = XmlDialect::Office);
+
+  // The first `limit` bytes at most of the member `name` as stored
+  // inflated (a small member such as "mimetype"); nothing when there is no
+  // such member or it cannot be read. Counts against the XML budget.
+  std::optional<std::string> ReadSmall(std::string_view name, std::size_t limit);
 
   // True once reading must end: the XML budget is spent.
   bool Exhausted() const { return exhausted_; }
@@ -77,7 +89,11 @@ class TOfficePackage {
 
  private:
   void Open(zip* archive, int error);
+  // Opens the members of `bytes`, a package whose directory cannot be
+  // read, from their local headers; nullptr when none is found.
+  zip* Repair(std::string_view bytes, int error);
 
+  std::string repaired_;  // the bytes with a rebuilt directory, when repaired
   zip* archive_ = nullptr;
   std::unordered_map<std::string, std::uint64_t> index_;  // lower-cased name -> member index
   std::vector<std::string> names_;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "extract/EpubPackage.h"
+#include "extract/LocaleText.h"
 #include "extract/OfficePackage.h"
 #include "extract/PackageRelations.h"
 #include "extract/XmlReader.h"
@@ -249,10 +251,46 @@ std::string PartOfType(TOfficePackage& package, std::string_view type, const cha
   return usual;
 }
 
+TPropertyValue TextValue(const std::string& text) {
+  TPropertyValue value;
+  value.text = text;
+  return value;
+}
+
+// An EPUB date as a summary line shows dates; as written when it is no
+// full date.
+std::string EpubDateText(const std::string& date) {
+  const std::uint64_t time = date.size() >= 10 ? FileTimeOf(date) : 0;
+  return time ? FileTimeText(time) : date;
+}
+
+std::string EpubSummaryText(const TEpubMetadata& m) {
+  if (m.title.empty() && m.creator.empty() && m.subject.empty() && m.description.empty() && m.publisher.empty() &&
+      m.date.empty() && m.language.empty())
+    return {};
+  const std::pair<const char*, std::string> lines[] = {
+      {"Title: ", m.title},         {"Author: ", m.creator},       {"Subject: ", m.subject},
+      {"Description: ", m.description}, {"Publisher: ", m.publisher}, {"Date: ", EpubDateText(m.date)},
+      {"Language: ", m.language},
+  };
+  std::string text;
+  for (const auto& [label, value] : lines) text += label + value + '\r';
+  return text;
+}
+
 }  // namespace
 
 TSummaryValues PackageSummaryValues(TOfficePackage& package) {
   TSummaryValues values;
+  if (IsEpub(package)) {
+    const TEpubMetadata m = ReadEpubBook(package, false).metadata;
+    const std::pair<int, const std::string*> fields[] = {
+        {kTitle, &m.title}, {kSubject, &m.subject}, {kAuthor, &m.creator}, {kKeywords, &m.subject},
+        {kComments, &m.description}};
+    for (const auto& [id, text] : fields)
+      if (!text->empty()) values[id] = TextValue(*text);
+    return values;
+  }
   if (package.Has("meta.xml") && !package.Has("[Content_Types].xml")) {
     TPropertiesHandler meta(kMetaFields, 3, values);  // office:document-meta / office:meta / field
     package.ReadXml("meta.xml", meta);
@@ -269,7 +307,21 @@ std::string ReadPackageSummary(const std::string& path) {
   TOfficePackage package(path);
   if (package.Names().empty())
     throw TSummaryError("'" + path + "' is not an office package: " + package.Outcome().fault);
+  if (IsEpub(package)) return EpubSummaryText(ReadEpubBook(package, false).metadata);
   return SummaryLinesText(PackageSummaryValues(package));
+}
+
+std::optional<std::string> PackageField(TOfficePackage& package, std::string_view field) {
+  const int id = SummaryFieldId(field);
+  if (id == 0 || package.Names().empty()) return std::nullopt;
+  const TSummaryValues values = PackageSummaryValues(package);
+  if (!values[id] || !values[id]->text) return std::nullopt;
+  return values[id]->text;
+}
+
+std::optional<std::string> PackageFieldOf(const std::string& path, std::string_view field) {
+  TOfficePackage package(path);
+  return PackageField(package, field);
 }
 
 }  // namespace tessaly::extract

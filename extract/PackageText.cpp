@@ -2,6 +2,8 @@
 // package to its reader.
 #include "extract/PackageText.h"
 
+#include "extract/EpubPackage.h"
+#include "extract/EpubText.h"
 #include "extract/OfficePackage.h"
 #include "extract/PackageFamilies.h"
 
@@ -44,6 +46,7 @@ TPackageOutcome ReadPackageText(TOfficePackage& package, TTextSink& sink) {
     package.Note(PackageStatus::Damaged, "an empty package");
     return package.Outcome();
   }
+  if (IsEpub(package)) return ReadEpubText(package, sink);
   TTextOut out(sink);
   if (IsOpenDocument(package)) {
     ReadOpenDocumentText(package, out);

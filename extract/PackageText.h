@@ -1,6 +1,6 @@
 // The text of office packages, read in-process: Word (.docx, .docm, .dotx),
 // Excel (.xlsx, .xlsm), PowerPoint (.pptx) and OpenDocument (.odt, .ods,
-// .odp, .odg) files, as UTF-8.
+// .odp, .odg) files, and EPUB books (.epub, see EpubText.h), as UTF-8.
 //
 // - Word: the main document, then headers, footers, footnotes, endnotes and
 //   comments. The runs of a paragraph are joined without a separator (words

@@ -111,6 +111,30 @@ std::string ReadSummaryInfo(const std::string& path) {
   }
 }
 
+int SummaryFieldId(std::string_view field) {
+  if (field == "Title") return 2;
+  if (field == "Subject") return 3;
+  if (field == "Author") return 4;
+  if (field == "Keywords") return 5;
+  return 0;
+}
+
+std::optional<std::string> ReadSummaryField(const std::string& path, std::string_view field) {
+  const int id = SummaryFieldId(field);
+  if (id == 0) return std::nullopt;
+  const TCompoundFile file(path);
+  const std::optional<std::string> stream = file.ReadStream(kSummaryStreamName, TPropertySet::kMaxStreamBytes);
+  if (!stream) return std::nullopt;
+  try {
+    const TPropertySet set(*stream, kSummaryInformationFormat);
+    std::optional<TPropertyValue> value = set.Read(static_cast<std::uint32_t>(id));
+    if (!value || !value->text) return std::nullopt;
+    return std::move(value->text);
+  } catch (const TPropertySetError& e) {
+    throw TSummaryError("The summary information of '" + path + "' is damaged: " + e.what());
+  }
+}
+
 std::string FileTimeText(std::uint64_t time) {
   if (time == 0 || static_cast<std::int64_t>(time) < 0) return "-";
   const std::int64_t seconds = static_cast<std::int64_t>(time / kTicksPerSecond) - kEpochDifference;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "extract/PropertySet.h"
 
@@ -35,6 +36,16 @@ extern const char* const kSummaryStreamName;
 // information" when it has no summary stream, or "The summary information
 // of '<path>' is damaged: <fault>" when the stream's header is broken.
 std::string ReadSummaryInfo(const std::string& path);
+
+// The summary identifier of an information field name (Title 2, Subject
+// 3, Author 4, Keywords 5), or 0 for any other name.
+int SummaryFieldId(std::string_view field);
+
+// The information field `field` ("Author", "Title", "Subject", "Keywords")
+// of the compound document at `path`; nothing when the document has no
+// summary information, lacks the field, or the name is no such field.
+// Throws as ReadSummaryInfo does, except for a missing summary stream.
+std::optional<std::string> ReadSummaryField(const std::string& path, std::string_view field);
 
 // The lines of a set already read (the part of ReadSummaryInfo after the
 // storage calls).

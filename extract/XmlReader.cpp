@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "extract/XhtmlEntities.h"
+
 namespace tessaly::extract {
 
 std::string_view LocalName(std::string_view qualified) {
@@ -23,8 +25,8 @@ std::string_view AttributeValue(const char** attributes, std::string_view local,
   return {};
 }
 
-TXmlReader::TXmlReader(TXmlHandler& handler, std::string partName)
-    : parser_(XML_ParserCreate(nullptr)), handler_(handler), partName_(std::move(partName)) {
+TXmlReader::TXmlReader(TXmlHandler& handler, std::string partName, XmlDialect dialect)
+    : parser_(XML_ParserCreate(nullptr)), handler_(handler), partName_(std::move(partName)), dialect_(dialect) {
   if (!parser_) {
     stopped_ = true;
     outcome_.Note(PackageStatus::TooLarge, partName_ + ": out of memory for the XML parser");
@@ -38,6 +40,16 @@ TXmlReader::TXmlReader(TXmlHandler& handler, std::string partName)
   XML_SetDefaultHandlerExpand(parser_, &TXmlReader::OnOther);
   XML_SetStartDoctypeDeclHandler(parser_, &TXmlReader::OnDoctype);
   XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+  if (dialect_ == XmlDialect::Xhtml) {
+    // As if the document had an external subset that is never read: expat
+    // then passes entities it does not know to the skipped-entity handler
+    // instead of failing. The external-entity handler is never called
+    // (parameter entities are not parsed); setting it keeps expat from
+    // dropping the assumed subset.
+    XML_UseForeignDTD(parser_, XML_TRUE);
+    XML_SetExternalEntityRefHandler(parser_, &TXmlReader::OnExternalEntity);
+    XML_SetSkippedEntityHandler(parser_, &TXmlReader::OnSkippedEntity);
+  }
 }
 
 TXmlReader::~TXmlReader() {
@@ -81,8 +93,27 @@ void TXmlReader::OnOther(void* self, const char*, int) {
   r->progress_ = r->fed_;
 }
 
-void TXmlReader::OnDoctype(void* self, const char*, const char*, const char*, int) {
-  static_cast<TXmlReader*>(self)->Abort(PackageStatus::Damaged, "a document type declaration (not allowed in office XML)");
+void TXmlReader::OnDoctype(void* self, const char*, const char*, const char*, int internalSubset) {
+  auto* r = static_cast<TXmlReader*>(self);
+  if (r->dialect_ == XmlDialect::Office)
+    r->Abort(PackageStatus::Damaged, "a document type declaration (not allowed in office XML)");
+  else if (internalSubset)
+    r->Abort(PackageStatus::Damaged, "a document type declaration with an internal subset (not allowed)");
+  else
+    r->progress_ = r->fed_;
+}
+
+void TXmlReader::OnSkippedEntity(void* self, const char* name, int parameterEntity) {
+  auto* r = static_cast<TXmlReader*>(self);
+  if (r->stopped_) return;
+  r->progress_ = r->fed_;
+  if (parameterEntity) return;
+  const std::string_view text = XhtmlEntityText(name);
+  if (!text.empty()) r->handler_.Text(text);
+}
+
+int TXmlReader::OnExternalEntity(XML_ParserStruct*, const char*, const char*, const char*, const char*) {
+  return XML_STATUS_OK;  // nothing is ever loaded
 }
 
 void TXmlReader::NoteParseError() {

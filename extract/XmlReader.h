@@ -14,6 +14,15 @@
 // - a single piece of markup (a tag, comment or processing instruction)
 //   longer than kMaxXmlTokenBytes ends the part as too large, since expat
 //   must buffer a token whole before it reports it.
+//
+// The XHTML documents of EPUB books are read in the Xhtml dialect: they
+// commonly carry a document type declaration (<!DOCTYPE html>, or the XHTML
+// 1.1 public identifier) and HTML's named entities (&nbsp;, &eacute;). A
+// declaration without an internal subset is then allowed and never read, so
+// still no entity can be declared; a named entity expat does not know is
+// given as its character from the XHTML table (XhtmlEntities.h), or dropped
+// when it is none. A declaration with an internal subset ends the part as
+// damaged in both dialects.
 #pragma once
 
 #include <cstddef>
@@ -56,10 +65,15 @@ std::string_view LocalName(std::string_view qualified);
 // empty when there is none.
 std::string_view AttributeValue(const char** attributes, std::string_view local, bool prefixed = false);
 
+enum class XmlDialect : unsigned char {
+  Office,  // no document type declaration at all
+  Xhtml,   // a declaration without internal subset; HTML's named entities
+};
+
 class TXmlReader {
  public:
   // `partName` only names the part in fault texts.
-  TXmlReader(TXmlHandler& handler, std::string partName);
+  TXmlReader(TXmlHandler& handler, std::string partName, XmlDialect dialect = XmlDialect::Office);
   ~TXmlReader();
   TXmlReader(const TXmlReader&) = delete;
   TXmlReader& operator=(const TXmlReader&) = delete;
@@ -79,6 +93,9 @@ class TXmlReader {
   static void OnText(void* self, const char* text, int length);
   static void OnOther(void* self, const char* text, int length);
   static void OnDoctype(void* self, const char* name, const char* system, const char* pub, int internalSubset);
+  static void OnSkippedEntity(void* self, const char* name, int parameterEntity);
+  static int OnExternalEntity(XML_ParserStruct* parser, const char* context, const char* base, const char* system,
+                              const char* pub);
   void Abort(PackageStatus status, const std::string& fault);
   void NoteParseError();
 
@@ -86,6 +103,7 @@ class TXmlReader {
   TXmlHandler& handler_;
   std::string partName_;
   TPackageOutcome outcome_;
+  XmlDialect dialect_;
   int depth_ = 0;
   bool stopped_ = false;
   std::size_t fed_ = 0;       // bytes fed so far

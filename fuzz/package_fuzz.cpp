@@ -1,12 +1,13 @@
 // Fuzz target for the office package reader: container, relationships,
-// the four family readers and the document properties.
+// the four family readers, EPUB books and the document properties.
 //
 // An input that starts with "PK" is read as a whole package. Any other
 // input is XML: its first byte chooses a layout, and the rest becomes every
 // XML part of a small package of that layout (a Word document with a
 // header, a workbook with shared strings and a sheet, a deck with a slide,
-// an OpenDocument file with its meta part), so the handlers see the fuzzed
-// XML without the fuzzer having to build ZIP files.
+// an OpenDocument file with its meta part, an EPUB book whose container,
+// package document and two spine documents are the XML), so the handlers
+// see the fuzzed XML without the fuzzer having to build ZIP files.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "../tests/extract/ZipWriter.h"
+#include "extract/EpubPackage.h"
 #include "extract/OfficePackage.h"
 #include "extract/PackageSummary.h"
 #include "extract/PackageText.h"
@@ -29,7 +31,7 @@ constexpr std::size_t kMaxInput = 1 << 20;
 
 std::string PackageOf(unsigned char layout, const std::string& xml) {
   std::vector<tessaly::test::TZipMember> members;
-  switch (layout % 4) {
+  switch (layout % 5) {
     case 0:
       members = {Stored("[Content_Types].xml", "<Types/>"), Stored("word/document.xml", xml),
                  Stored("word/header1.xml", xml), Stored("docProps/core.xml", xml),
@@ -45,9 +47,16 @@ std::string PackageOf(unsigned char layout, const std::string& xml) {
                  Stored("ppt/presentation.xml", "<presentation/>"), Stored("ppt/slides/slide1.xml", xml),
                  Stored("ppt/slides/_rels/slide1.xml.rels", xml), Stored("ppt/notesSlides/notesSlide1.xml", xml)};
       break;
-    default:
+    case 3:
       members = {Stored("mimetype", "application/vnd.oasis.opendocument.text"), Stored("content.xml", xml),
                  Stored("meta.xml", xml)};
+      break;
+    default:
+      // The container names OPS/package.opf; a package document whose
+      // manifest names ch1.xhtml and text/ch2.xhtml is read from the same
+      // XML, so a fuzzed container, manifest or spine reaches the chapters.
+      members = {Stored("mimetype", "application/epub+zip"), Stored("META-INF/container.xml", xml),
+                 Stored("OPS/package.opf", xml), Stored("OPS/ch1.xhtml", xml), Stored("OPS/text/ch2.xhtml", xml)};
       break;
   }
   return tessaly::test::MakeZip(members);
@@ -61,6 +70,13 @@ void Read(std::string_view bytes) {
   const TSummaryValues values = PackageSummaryValues(package);
   const std::string lines = SummaryLinesText(values);
   if (!lines.empty() && lines.back() != '\r') std::abort();
+  (void)StartsLikeEpub(bytes);
+  TOfficePackage again(bytes);
+  if (IsEpub(again)) {
+    const TEpubBook book = ReadEpubBook(again);
+    for (const TEpubSpineItem& item : book.spine)
+      if (item.part.find("..") == 0 || (!item.part.empty() && item.part.front() == '/')) std::abort();
+  }
 }
 
 }  // namespace

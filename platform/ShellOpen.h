@@ -14,6 +14,8 @@ constexpr int kShellOpenOk = 42;
 constexpr int kShellFileNotFound = 2;
 constexpr int kShellAccessDenied = 5;
 constexpr int kShellNoAssociation = 31;
+// A folder whose only opener is Tessaly itself: no file manager to show it.
+constexpr int kShellNoFileManager = 27;
 constexpr int kShellGeneralFailure = 0;
 
 // Opens `target` (a file or folder path, passed as one argument, never as

@@ -4,7 +4,8 @@
 # UndefinedBehaviorSanitizer build of the core, console tools and fuzz
 # replays, and its tests; last a ThreadSanitizer build of the engine's tests
 # and of the console search, whose tests compare searches on one thread and
-# on four.
+# on four; at the end the Debian package is made from the first build and
+# checked (scripts/package-check.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -21,4 +22,5 @@ bash scripts/build.sh build-tsan -DTESSALY_TSAN=ON -DTESSALY_UI=OFF --target tes
 for t in "${tsan_tests[@]}"; do
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build-tsan/bin/"$t"
 done
+bash scripts/package-check.sh build
 echo "all tests passed"

@@ -6,7 +6,7 @@ namespace tessaly::ui {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Tessaly"));
   setApplicationDisplayName(QStringLiteral("Tessaly"));
-  setDesktopFileName(QStringLiteral("tessaly"));
+  setDesktopFileName(QStringLiteral(TESSALY_APP_ID));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -31,7 +31,9 @@ class TDesktop {
   virtual int OpenTarget(const std::string& target) = 0;
 };
 
-// The real desktop: QMessageBox, QFileDialog and xdg-open.
+// The real desktop: QMessageBox, QFileDialog and xdg-open. A folder whose
+// default handler is Tessaly itself goes to the session's file manager
+// service instead (27, "no file manager", when there is none).
 class TSystemDesktop : public TDesktop {
  public:
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption) override;

@@ -193,8 +193,9 @@ void TForm1::BuildSearchPanel() {
   fileTypes_->setEditable(true);
   fileTypes_->setInsertPolicy(QComboBox::NoInsert);
   fileTypes_->setMaxVisibleItems(16);
-  fileTypes_->addItems({"PDF", "DOC", "RTF", "TXT", "XLS", "PPT", "HTM", "PDF;DOC", "TXT;HTM", "DOC;XLS;PPT",
-                        "ODT;ODS;ODP", "PDF;DOC;RTF;TXT", "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP"});
+  // "*" is every name: text files of every kind, and any file for the filters.
+  fileTypes_->addItems({"PDF", "DOC", "RTF", "TXT", "XLS", "PPT", "HTM", "EPUB", "PDF;DOC", "TXT;HTM", "DOC;XLS;PPT",
+                        "ODT;ODS;ODP", "PDF;DOC;RTF;TXT", QString::fromStdString(engine::kDefaultTypeText), "*"});
   addField(QStringLiteral("File &Type:"), fileTypes_);
 
   contains_ = new QLineEdit(panel);
@@ -445,7 +446,7 @@ void TForm1::SetTabOrder() {
 }
 
 void TForm1::ApplyDefaults() {
-  fileTypes_->setCurrentIndex(fileTypes_->findText(QStringLiteral("PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP")));
+  fileTypes_->setCurrentIndex(fileTypes_->findText(QString::fromStdString(engine::kDefaultTypeText)));
   typecombo_->setCurrentIndex(typecombo_->findText(QStringLiteral("Full-Text")));
   fileTypes_->lineEdit()->setCursorPosition(0);
 

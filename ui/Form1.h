@@ -35,6 +35,7 @@
 #include "ui/Desktop.h"
 #include "ui/HintColours.h"
 #include "ui/ResultModel.h"
+#include "ui/StartRequest.h"
 #include "ui/WindowSearchHost.h"
 
 class QCheckBox;
@@ -147,6 +148,13 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void JoinSearchThreads();
   // Restores, raises and activates the window (a second start asks this).
   void BringToFront();
+  // What a start of the program asks for (its own, or a later start's):
+  // the folders given become the location, then the folder chooser opens
+  // when asked (a folder chosen replaces the location; cancelling it also
+  // cancels the search), then with `searchNow` the search starts (a running
+  // one is stopped first). Nothing else changes; an empty request changes
+  // nothing.
+  void TakeStartRequest(const TStartRequest& request);
 
   // --- Details tooltip ------------------------------------------------
   // Called on the window thread when a row becomes selected, with the row

@@ -44,6 +44,7 @@ std::optional<std::string> OpenFailureText(int code) {
     case 8: return "Not enough memory to open this file!";
     case 11: return "Executable file format bad";
     case 26: return "Sharing violation in opening this file";
+    case 27: return "No file manager is installed to open the folder";
     case 31: return "No default application to open the file";
     default: return "Error opening this file";
   }

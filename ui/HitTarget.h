@@ -32,8 +32,9 @@ std::string ContainingFolder(const engine::ItemData& row);
 // Nothing for a result code above 32 (success), else the message text:
 // 2 "File not found", 5 "Access denied to open this file", 8 "Not enough
 // memory to open this file!", 11 "Executable file format bad", 26 "Sharing
-// violation in opening this file", 31 "No default application to open the
-// file", any other "Error opening this file".
+// violation in opening this file", 27 "No file manager is installed to open
+// the folder", 31 "No default application to open the file", any other
+// "Error opening this file".
 std::optional<std::string> OpenFailureText(int code);
 
 }  // namespace tessaly::ui

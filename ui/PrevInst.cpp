@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kConnectWaitMs = 1000;
 constexpr int kAnswerWaitMs = 3000;
-const char kActivateRequest[] = "activate\n";
 const char kActivatedAnswer[] = "activated\n";
 
 }  // namespace
@@ -33,11 +32,11 @@ QString TPrevInst::InstanceServerName() {
   return QStringLiteral("tessaly-instance-%1").arg(::getuid());
 }
 
-bool TPrevInst::HandOverToRunning() {
+bool TPrevInst::HandOverToRunning(const QByteArray& request) {
   QLocalSocket socket;
   socket.connectToServer(serverName_);
   if (socket.waitForConnected(kConnectWaitMs)) {
-    socket.write(kActivateRequest);
+    socket.write(request + '\n');
     socket.waitForBytesWritten(kAnswerWaitMs);
     // The answer says the window came up; without one the running instance
     // is busy, and this start ends all the same.
@@ -58,10 +57,15 @@ void TPrevInst::AnswerConnection() {
   while (QLocalSocket* client = server_.nextPendingConnection()) {
     connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
     connect(client, &QLocalSocket::readyRead, this, [this, client] {
-      if (!client->canReadLine()) return;
-      const QByteArray request = client->readLine();
-      if (request == kActivateRequest) {
-        if (activate_) activate_();
+      if (!client->canReadLine()) {
+        // A request that never ends is not buffered without bound.
+        if (client->bytesAvailable() > kMaxRequestBytes) client->abort();
+        return;
+      }
+      QByteArray request = client->readLine(kMaxRequestBytes + 1);
+      if (request.endsWith('\n')) {
+        request.chop(1);
+        if (handler_) handler_(request);
         client->write(kActivatedAnswer);
         client->flush();
       }

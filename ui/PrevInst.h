@@ -1,6 +1,7 @@
 // TPrevInst: the single-instance rule. The first instance of a user listens
-// on a local socket of that user; a later start connects to it, asks
-// it to bring its window to the front, and ends.
+// on a local socket of that user; a later start connects to it, hands over
+// one request line (bring the window to the front, and what else the start
+// asks for), and ends.
 #pragma once
 
 #include <QLocalServer>
@@ -20,13 +21,23 @@ class TPrevInst : public QObject {
   // (InstanceServerName()).
   explicit TPrevInst(QString serverName = {}, QObject* parent = nullptr);
 
-  // True when another instance runs: it has been asked to come to the front
-  // (and has answered, or a short wait has passed). Otherwise this instance
-  // now listens for later starts.
-  bool HandOverToRunning();
+  // The request of a start that only brings the window to the front.
+  static constexpr const char* kActivateRequest = "activate";
+  // The longest request line taken; a longer one is dropped unanswered.
+  static constexpr qint64 kMaxRequestBytes = 1 << 20;
 
-  // Called on the window thread when a later start asks for the window.
-  void SetActivateHandler(std::function<void()> handler) { activate_ = std::move(handler); }
+  // True when another instance runs: it has been handed `request` (one
+  // line, without its line end) and has answered, or a short wait has
+  // passed. Otherwise this instance now listens for later starts.
+  bool HandOverToRunning(const QByteArray& request = kActivateRequest);
+
+  // Called on the window thread with each request line a later start hands
+  // over (without its line end).
+  void SetRequestHandler(std::function<void(const QByteArray&)> handler) { handler_ = std::move(handler); }
+  // The same for a handler that only brings the window up.
+  void SetActivateHandler(std::function<void()> handler) {
+    handler_ = [activate = std::move(handler)](const QByteArray&) { activate(); };
+  }
 
   bool Listening() const { return server_.isListening(); }
   const QString& ServerName() const { return serverName_; }
@@ -41,7 +52,7 @@ class TPrevInst : public QObject {
 
   QString serverName_;
   QLocalServer server_;
-  std::function<void()> activate_;
+  std::function<void(const QByteArray&)> handler_;
 };
 
 }  // namespace tessaly::ui

@@ -157,6 +157,38 @@ TEST_F(Unreadable, FoldersTheUserMayNotListAndTreesPastThePathLimit) {
   EXPECT_EQ(r.err, "");
 }
 
+// Folders the user may not list, among many that can be listed: the same
+// rows and the same unreadable list, in the same order, whatever the number
+// of walking threads.
+TEST_F(Unreadable, UnlistableFoldersComeInWalkOrderWithAnyNumberOfWalkingThreads) {
+  for (int i = 0; i < 60; ++i) {
+    const std::string dir = "tree/d" + std::to_string(i);
+    fs::create_directories(root_ + "/" + dir + "/inner");
+    Put(dir + "/a.txt", "harbour");
+    Put(dir + "/inner/b.txt", i % 2 ? "harbour" : "quay");
+    if (i % 7 == 0) {
+      fs::create_directories(root_ + "/" + dir + "/shut");
+      Put(dir + "/shut/c.txt", "harbour");
+      // Root's folder is not nobody's; as another user it is made unreadable.
+      ::chmod((root_ + "/" + dir + "/shut").c_str(), ::geteuid() == 0 ? 0700 : 0);
+    }
+  }
+  const std::vector<std::string> args = {"-l", root_ + "/tree;" + root_ + "/gone", "-t", "TXT", "-c", "harbour",
+                                         "--rows", "--unreadable"};
+  std::vector<std::string> one = args;
+  one.insert(one.end(), {"--jobs", "1", "--walk-threads", "1"});
+  const RunResult a = Search(one);
+  EXPECT_EQ(a.status, 0) << a.err;
+  EXPECT_NE(a.err.find("permission denied\t" + root_ + "/tree/d7/shut\n"), std::string::npos) << a.err;
+  for (const char* threads : {"2", "16"}) {
+    std::vector<std::string> many = args;
+    many.insert(many.end(), {"--walk-threads", threads});
+    const RunResult b = Search(many);
+    EXPECT_EQ(a.out, b.out) << threads;
+    EXPECT_EQ(a.err, b.err) << threads;
+  }
+}
+
 TEST_F(Unreadable, RowsStayThreeFieldsWhateverTheNamesHold) {
   const std::vector<std::string> names{"tab\there.txt", "new\nline.txt", "back\\slash.txt", "cr\rhere.txt"};
   fs::create_directories(root_ + "/odd\tfolder");

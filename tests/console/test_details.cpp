@@ -337,6 +337,8 @@ TEST(DetailsCommand, PackageProperties) {
         "Number of pages: 1", "Number of words: 26", "Number of characters: 154", "Security: 00000000"}},
       {kData + "/packages/deck.pptx", {"Title: Deck", "Author: Ada Quill"}},
       {kData + "/packages/ledger.ods", {"Title: Ledger", "Author: Ada Quill"}},
+      // pandoc's book: the package document's metadata.
+      {kData + "/packages/voyage.epub", {"Title: The Voyage of the Quokka", "Author: Ada Quill", "Publisher: Harbour Press"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);

@@ -1,6 +1,7 @@
 // The console search's command line and the window's field rules.
 #include <gtest/gtest.h>
 
+#include "console/ConsoleMain.h"
 #include "console/SearchOptions.h"
 
 using namespace tessaly::console;
@@ -12,7 +13,7 @@ SearchOptions Parse(std::vector<std::string> args) { return ParseSearchOptions(a
 
 TEST(SearchOptions, DefaultsAreTheWindowsDefaults) {
   SearchOptions o = Parse({});
-  EXPECT_EQ(o.criteria.typeText, "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP");
+  EXPECT_EQ(o.criteria.typeText, "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB");
   EXPECT_TRUE(o.criteria.fuzzy);
   EXPECT_TRUE(o.criteria.listFolders);
   EXPECT_EQ(o.criteria.contentField, "Full-Text");
@@ -70,6 +71,10 @@ TEST(SearchOptions, FiltersAndArchives) {
   EXPECT_EQ(Parse({}).criteria.jobs, 0u);  // one per core
   EXPECT_EQ(Parse({"--jobs", "1"}).criteria.jobs, 1u);
   EXPECT_EQ(Parse({"-j", "64"}).criteria.jobs, 64u);
+  EXPECT_EQ(Parse({}).criteria.walkThreads, 0u);  // by the file system
+  EXPECT_EQ(Parse({"--walk-threads", "16"}).criteria.walkThreads, 16u);
+  EXPECT_EQ(Parse({}).criteria.walkTimeoutSeconds, 30);
+  EXPECT_EQ(Parse({"--walk-timeout", "2"}).criteria.walkTimeoutSeconds, 2);
 }
 
 TEST(SearchOptions, BadInputIsAUsageError) {
@@ -77,7 +82,7 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--bogus"},
       {"-l"},                                  // missing value
       {"--smaller-or-equal", "12k"},           // not a whole number
-      {"--smaller-or-equal", "3000000000"},    // beyond 32 bits
+      {"--smaller-or-equal", "99999999999999999999"},  // beyond 64 bits
       {"--date", "modified"},                  // no relation
       {"--after", "2024-01-01"},               // no date kind
       {"--date", "born", "--same", "2024-01-01"},
@@ -89,8 +94,34 @@ TEST(SearchOptions, BadInputIsAUsageError) {
       {"--jobs", "0"},
       {"--jobs", "65"},
       {"-j", "2x"},
+      {"--walk-threads", "0"},
+      {"--walk-threads", "65"},
+      {"--walk-timeout", "0"},
+      {"--walk-timeout", "-5"},
+      {"--walk-timeout"},
   };
   for (const auto& args : bad) EXPECT_THROW(Parse(args), UsageError) << args[0];
+}
+
+TEST(ConsoleInvocation, TheWindowKeepsFoldersAndItsOwnOptions) {
+  const std::pair<std::vector<std::string>, bool> cases[] = {
+      {{}, false},
+      {{"/srv/a", "b"}, false},                     // folders open the window
+      {{"--search-now", "a", "--choose-folder"}, false},
+      {{"-platform", "offscreen", "a"}, false},     // Qt's own options
+      {{"--", "--search"}, false},                  // after "--" a folder named --search
+      {{"--search", "-l", "a"}, true},
+      {{"a", "--details"}, true},
+      {{"--search-now", "--bogus"}, true},          // the console answers an unknown option
+      {{"-h"}, true},
+  };
+  for (const auto& [args, console] : cases) {
+    std::vector<std::string> words{"tessaly"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    EXPECT_EQ(IsConsoleInvocation(static_cast<int>(argv.size()), argv.data()), console) << words.size();
+  }
 }
 
 }  // namespace

@@ -369,5 +369,45 @@ TEST(MissingConverters, OneLinePerProgramWithItsTypes) {
             "xls2csv (package catdoc): XLS files\n");
 }
 
+TEST_F(ContentConditionsTest, TextFilesOfEveryEncoding) {
+  auto utf16 = [](std::string_view ascii, bool little) {
+    std::string out;
+    for (const char c : ascii) out += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return out;
+  };
+  // "CAF\u00c9 owl" in UTF-16: the accented letter is one unit.
+  const std::string le = utf16("CAF", true) + std::string("\xC9\0", 2) + utf16(" owl\n", true);
+  const std::string be = utf16("CAF", false) + std::string("\0\xC9", 2) + utf16(" owl\n", false);
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"le.log", le},
+      {"le-bom.log", "\xFF\xFE" + le},
+      {"be.md", be},
+      {"be-bom.md", "\xFE\xFF" + be},
+      {"bom.csv", "\xEF\xBB\xBF" "CAF\xC3\x89 owl\n"},
+      {"latin1.ini", "CAF\xC9 owl\n"},
+      {"Makefile", "# CAF\xC3\x89 owl\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Write(c.name, c.bytes);
+    criteria.containsText = "café owl";
+    EXPECT_TRUE(Pass(path)) << c.name;
+    criteria.containsText = "owlet";
+    EXPECT_FALSE(Pass(path)) << c.name;
+  }
+}
+
+TEST_F(ContentConditionsTest, BinaryAndSpecialFilesAreNoHitsAndNoFaults) {
+  criteria.containsText = "zeppelin";
+  // The word is there, but the file is binary: skipped, as grep skips it.
+  EXPECT_EQ(Verdict(Write("blob.dat", std::string("zeppelin\0\0\0\1\2\3", 14))), ReadVerdict::Miss());
+  // A FIFO with no writer must not hang the test.
+  const std::string fifo = Path("x.md");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Verdict(fifo), ReadVerdict::Miss());
+}
+
 }  // namespace
 }  // namespace tessaly::engine

@@ -55,12 +55,14 @@ TEST(SizeFilter, BoundsAreInclusiveAndSigned) {
   EXPECT_TRUE(PassesSizeFilter(5LL << 30, c));  // 64-bit sizes
 }
 
-TEST(SizeFilter, LimitTextMustBeAWhole32BitNumber) {
+TEST(SizeFilter, LimitTextMustBeAWhole64BitNumber) {
   std::int64_t v = 0;
   EXPECT_TRUE(ParseSizeLimit("2147483647", v));
   EXPECT_EQ(v, 2147483647);
+  EXPECT_TRUE(ParseSizeLimit("5000000000", v));  // a disk image's size
+  EXPECT_EQ(v, 5000000000);
   EXPECT_TRUE(ParseSizeLimit("-2147483648", v));
-  EXPECT_FALSE(ParseSizeLimit("2147483648", v));
+  EXPECT_FALSE(ParseSizeLimit("9223372036854775808", v));
   EXPECT_FALSE(ParseSizeLimit("12k", v));
   EXPECT_FALSE(ParseSizeLimit("", v));
   EXPECT_FALSE(ParseSizeLimit(" 1", v));

@@ -41,6 +41,25 @@ TEST(ResultStore, RepeatCheckHoldsAfterSortAndAtScale) {
   EXPECT_EQ(s.Count(), 50000u);
 }
 
+// Real trees repeat the same names in every folder (README.md, Makefile,
+// index.html): a million such rows, each name in thousands of folders, are
+// all kept, and each of them is still found as a repeat.
+TEST(ResultStore, AMillionRowsOfRecurringNames) {
+  static const char* const kNames[] = {"README.md", "index.html", "Makefile", "main.c", "notes.txt",
+                                       "a.pdf",     "b.pdf",      "report.doc", "data.xls", "x"};
+  constexpr int kFolders = 100000;
+  ResultStore s;
+  for (int f = 0; f < kFolders; ++f) {
+    const std::string path = "/src/project/dir" + std::to_string(f);
+    for (const char* name : kNames) ASSERT_TRUE(s.AddHit({name, "1 b", path}));
+  }
+  EXPECT_EQ(s.Count(), 1000000u);
+  for (int f = 0; f < kFolders; f += 101)
+    for (const char* name : kNames) EXPECT_FALSE(s.AddHit({name, "2 b", "/src/project/dir" + std::to_string(f)}));
+  EXPECT_TRUE(s.AddHit({"README.md", "1 b", "/src/project/dir" + std::to_string(kFolders)}));
+  EXPECT_EQ(s.Count(), 1000001u);
+}
+
 TEST(ResultStore, ConcurrentWritersAndReaders) {
   ResultStore s;
   std::thread writer([&] {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <future>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -16,6 +18,7 @@
 #include "DeepTree.h"
 #include "RecordingHost.h"
 #include "engine/FileMatches.h"
+#include "engine/FolderLister.h"
 #include "engine/FolderWalk.h"
 #include "engine/SearchThread.h"
 
@@ -287,6 +290,91 @@ TEST_F(WalkTest, FoldersThatCannotBeListedAreReported) {
   std::sort(got.begin(), got.end());
   EXPECT_EQ(got, (Rows{"permission denied ./locked", "permission denied ./shut"}));
   EXPECT_FALSE(host_.Has("missing:" + (root_ / "locked").string() + "\n\r"));
+}
+
+// A listing hook that blocks every listing thread that reaches a folder
+// named "hang" until the test lets it go (at the latest after a minute, so
+// that a failing test ends): a folder on a dead mount.
+struct HangingFolder {
+  static void Hook(const std::string& path) {
+    if (path.size() < 5 || path.compare(path.size() - 5, 5, "/hang") != 0) return;
+    std::unique_lock lock(mutex);
+    ++entered;
+    changed.notify_all();
+    changed.wait_for(lock, std::chrono::minutes(1), [] { return released; });
+  }
+  HangingFolder() {
+    const std::lock_guard lock(mutex);
+    released = false;
+    entered = 0;
+    SetListingHookForTests(&Hook);
+  }
+  ~HangingFolder() { Release(); }
+  // Lets the blocked threads go.
+  void Release() {
+    {
+      const std::lock_guard lock(mutex);
+      released = true;
+    }
+    changed.notify_all();
+    SetListingHookForTests(nullptr);
+  }
+  bool WaitEntered() {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(30), [] { return entered > 0; });
+  }
+  static inline std::mutex mutex;
+  static inline std::condition_variable changed;
+  static inline bool released = false;
+  static inline int entered = 0;
+};
+
+TEST_F(WalkTest, AFolderThatNeverAnswersTimesOutAndTheWalkGoesOn) {
+  File("a/one.txt");
+  File("hang/lost.txt");
+  File("z/two.txt");
+  for (const unsigned threads : {1u, 2u}) {
+    HangingFolder hang;
+    SearchCriteria c;
+    c.typeText = "TXT";
+    c.jobs = 1;
+    c.walkThreads = threads;
+    c.walkTimeoutSeconds = 1;
+    c.locationText = root_.string() + ";" + (root_ / "hang").string();
+    Rows rows = Search(c);
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (Rows{"./a|one.txt|1 b", "./z|two.txt|1 b"})) << threads;
+    std::vector<std::string> got;
+    for (const auto& e : host_.unreadable.Kept()) got.push_back(std::string(CauseText(e.cause)) + " " + Rel(e.path));
+    // The sub-folder and the location both named "hang".
+    EXPECT_EQ(got, (Rows{"timed out ./hang", "timed out ./hang"})) << threads;
+    EXPECT_TRUE(host_.Has("finished:2"));
+  }
+}
+
+TEST_F(WalkTest, AStopEndsTheSearchWhileAListingIsBlocked) {
+  File("a/one.txt");
+  File("hang/lost.txt");
+  for (const unsigned jobs : {1u, 0u}) {
+    HangingFolder hang;
+    SearchCriteria c;
+    c.typeText = "TXT";
+    c.jobs = jobs;
+    c.walkThreads = 1;
+    c.locationText = root_.string();
+    c.Derive();
+    RecordingHost host;
+    auto search = std::make_unique<TSearchThread>(c, store_, host);
+    ASSERT_TRUE(hang.WaitEntered());
+    search->RequestStop();
+    // Ends without the blocked listing: a hang here would block the test,
+    // so the end is awaited on another thread.
+    auto ended = std::async(std::launch::async, [&] { search.reset(); });
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(20)), std::future_status::ready) << jobs;
+    hang.Release();
+    ended.wait();
+    for (const auto& e : host.Events()) EXPECT_NE(e.rfind("finished", 0), 0u) << e;
+  }
 }
 
 TEST(FolderStatusText, LongPathsShowTheirTail) {

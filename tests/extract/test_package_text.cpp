@@ -18,6 +18,8 @@ namespace tessaly::extract {
 namespace {
 
 using test::MakeZip;
+using test::Repeated;
+using test::RepeatedDeflate;
 using test::Stored;
 
 std::string Fixture(const std::string& name) {
@@ -163,43 +165,6 @@ TEST(PackageTextTest, TruncatedAtEvery64thByte) {
     const TPackageText result = PackageTextOfBytes(std::string_view(whole).substr(0, size));
     EXPECT_NE(result.outcome.status, PackageStatus::Complete) << size;
   }
-}
-
-// A raw deflate stream of `head` and then `repeat` copies of `chunk`: each
-// piece is compressed after a full flush, so one compressed chunk can be
-// repeated without compressing gigabytes.
-std::string RepeatedDeflate(const std::string& head, const std::string& chunk, int repeat, std::uint32_t* crc,
-                            std::uint32_t* size) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY), Z_OK);
-  auto compress = [&z](const std::string& in, int flush) {
-    std::string out(deflateBound(&z, in.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.avail_in = static_cast<uInt>(in.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, flush);
-    out.resize(out.size() - z.avail_out);
-    return out;
-  };
-  std::string data = compress(head, Z_FULL_FLUSH);
-  const std::string packed = compress(chunk, Z_FULL_FLUSH);
-  for (int i = 0; i < repeat; ++i) data += packed;
-  data += compress("", Z_FINISH);
-  deflateEnd(&z);
-  const uLong chunkCrc = ::crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), static_cast<uInt>(chunk.size()));
-  uLong total = ::crc32(0, reinterpret_cast<const Bytef*>(head.data()), static_cast<uInt>(head.size()));
-  for (int i = 0; i < repeat; ++i) total = crc32_combine(total, chunkCrc, static_cast<z_off_t>(chunk.size()));
-  *crc = static_cast<std::uint32_t>(total);
-  *size = static_cast<std::uint32_t>(head.size() + chunk.size() * static_cast<std::size_t>(repeat));
-  return data;
-}
-
-std::string Repeated(const std::string& piece, std::size_t bytes) {
-  std::string out;
-  out.reserve(bytes);
-  while (out.size() + piece.size() <= bytes) out += piece;
-  return out;
 }
 
 // Peak resident memory of this process in MB.

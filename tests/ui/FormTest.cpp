@@ -22,9 +22,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTableView>
+#include <atomic>
 #include <fstream>
+#include <future>
+#include <thread>
 #include <sstream>
 
+#include "engine/FolderLister.h"
 #include "platform/FileTimes.h"
 #include "ui/Form1.h"
 #include "ui/SlidePanel.h"
@@ -111,8 +115,8 @@ TEST_F(FormTest, DefaultsAtCreation) {
   EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
 
   EXPECT_EQ(Edit("fileNames")->text(), "");
-  EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP");
-  EXPECT_EQ(Combo("fileTypes")->count(), 13);
+  EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB");
+  EXPECT_EQ(Combo("fileTypes")->count(), 15);
   EXPECT_EQ(Combo("typecombo")->currentText(), "Full-Text");
   EXPECT_EQ(Edit("dirNames")->text(), "/;/home");  // the fixed drives
   EXPECT_EQ(Find<QPushButton>("cmdSearch")->text(), "&Search Now");
@@ -183,10 +187,10 @@ TEST_F(FormTest, LeavingFileNamesSplitsOffTheType) {
       {".pdf", "", "PDF", false},              // nothing before the dot
       {"x.", "x", "", false},                  // nothing after it
       {"a.b.txt", "a", "", true},              // B.TXT holds a dot: the guard clears it
-      {"plain", "plain", "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP", false},  // no dot: left alone
+      {"plain", "plain", "PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB", false},  // no dot: left alone
   };
   for (const Case& c : cases) {
-    Combo("fileTypes")->setEditText("PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP");
+    Combo("fileTypes")->setEditText("PDF;DOC;RTF;TXT;XLS;PPT;HTM;ODT;ODS;ODP;EPUB");
     desktop->messages.clear();
     Edit("fileNames")->setText(QString::fromUtf8(c.typed));
     LeaveFileNames();
@@ -393,6 +397,35 @@ TEST_F(FormTest, EscStopsARunningSearch) {
   QTest::keyClick(form.get(), Qt::Key_Escape);
   EXPECT_FALSE(form->SearchRunning());
   EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+}
+
+// A folder on a dead mount, whose listing blocks until the test lets it go
+// (a listing hook): Stop ends the search, and its thread ends without
+// waiting for the blocked listing, which goes on alone.
+std::atomic<bool> gListingEntered{false}, gListingReleased{false};
+void HangOnFolderNamedHang(const std::string& path) {
+  if (path.size() < 5 || path.compare(path.size() - 5, 5, "/hang") != 0) return;
+  gListingEntered = true;
+  for (int i = 0; i < 6000 && !gListingReleased; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+TEST_F(FormTest, StopWhileAFolderListingNeverAnswers) {
+  TempFolder tree;
+  tree.Write("a.txt", "alpha");
+  tree.Write("hang/b.txt", "beta");
+  gListingEntered = gListingReleased = false;
+  engine::SetListingHookForTests(&HangOnFolderNamedHang);
+  Edit("dirNames")->setText(QString::fromStdString(tree.path()));
+  form->cmdSearchClick();
+  ASSERT_TRUE(ProcessUntil([] { return gListingEntered.load(); }));
+  QTest::keyClick(form.get(), Qt::Key_Escape);
+  EXPECT_FALSE(form->SearchRunning());
+  EXPECT_EQ(form->StatusText(1), "Search Interrupted");
+  auto joined = std::async(std::launch::async, [&] { form->JoinSearchThreads(); });
+  EXPECT_EQ(joined.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+  gListingReleased = true;
+  joined.wait();
+  engine::SetListingHookForTests(nullptr);
 }
 
 TEST_F(FormTest, CopyAndDragOfSelectedRows) {
@@ -675,6 +708,7 @@ TEST_F(FormTest, OpeningAHitShowsTheMessageOfEachFailure) {
       {8, "Not enough memory to open this file!"},
       {11, "Executable file format bad"},
       {26, "Sharing violation in opening this file"},
+      {27, "No file manager is installed to open the folder"},
       {31, "No default application to open the file"},
       {0, "Error opening this file"},
       {32, "Error opening this file"},

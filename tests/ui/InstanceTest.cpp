@@ -11,6 +11,7 @@
 #include <QLocalSocket>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -130,6 +131,88 @@ TEST(PrevInst, TwoProcessesSecondHandsOverAndExitsZero) {
   EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(first.exitCode(), 0);
   EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(runtime.path()) + "/Tessaly/Tessaly.ini"));
+}
+
+// Real window processes of one test, meeting under their default socket in
+// a runtime folder of their own, with their settings file there too.
+class WindowProcesses {
+ public:
+  WindowProcesses() {
+    ::chmod(runtime_.path().c_str(), 0700);
+    env_ = QProcessEnvironment::systemEnvironment();
+    env_.insert("QT_QPA_PLATFORM", "offscreen");
+    env_.remove("TESSALY_INSTANCE");
+    env_.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime_.path()));
+    env_.insert("XDG_CONFIG_HOME", QString::fromStdString(runtime_.path()));
+  }
+  // Starts a window in `folder` and waits until it answers on the socket.
+  void StartFirst(const QString& folder, const QStringList& args) {
+    first_.setProcessEnvironment(env_);
+    first_.setWorkingDirectory(folder);
+    first_.start(QStringLiteral(TESSALY_BIN_DIR "/tessaly"), args);
+    ASSERT_TRUE(first_.waitForStarted(30000));
+    ASSERT_TRUE(ProcessUntil([&] {
+      QLocalSocket probe;
+      probe.connectToServer(SocketName());
+      const bool up = probe.waitForConnected(100);
+      probe.abort();
+      return up || first_.state() != QProcess::Running;
+    }));
+    ASSERT_EQ(first_.state(), QProcess::Running);
+  }
+  // Runs a later start to its end; its exit code.
+  int RunLater(const QString& folder, const QStringList& args) {
+    QProcess later;
+    later.setProcessEnvironment(env_);
+    later.setWorkingDirectory(folder);
+    later.start(QStringLiteral(TESSALY_BIN_DIR "/tessaly"), args);
+    if (!later.waitForFinished(60000) || later.exitStatus() != QProcess::NormalExit) return -1;
+    return later.exitCode();
+  }
+  // Ends the first window as SIGTERM does (it closes and keeps its
+  // settings) after it has answered one more request, so that what it was
+  // handed before has been taken; the location it kept.
+  QString CloseFirst() {
+    QLocalSocket asking;
+    asking.connectToServer(SocketName());
+    if (asking.waitForConnected(30000)) {
+      asking.write("activate\n");
+      ProcessUntil([&] { return asking.canReadLine() || asking.state() != QLocalSocket::ConnectedState; });
+    }
+    first_.terminate();
+    if (!first_.waitForFinished(30000)) {
+      first_.kill();
+      first_.waitForFinished(30000);
+    }
+    QSettings settings(QString::fromStdString(runtime_.path()) + "/Tessaly/Tessaly.ini", QSettings::IniFormat);
+    return settings.value("form/location").toString();
+  }
+
+ private:
+  QString SocketName() const { return QString::fromStdString(runtime_.path()) + "/tessaly-instance"; }
+  TempFolder runtime_;
+  QProcessEnvironment env_;
+  QProcess first_;
+};
+
+TEST(PrevInst, FoldersOfAStartBecomeTheLocationOfTheWindowThatRuns) {
+  App();
+  TempFolder tree;
+  const QString root = QString::fromStdString(tree.path());
+  for (const char* name : {"A/x.txt", "B/y.txt", "C/z.txt"}) tree.Write(name, "x");
+
+  WindowProcesses windows;
+  // Relative folders, made absolute from the start's own folder.
+  windows.StartFirst(root, {"A", "B"});
+  EXPECT_EQ(windows.CloseFirst(), root + "/A;" + root + "/B");
+
+  windows.StartFirst(root, {});
+  EXPECT_EQ(windows.RunLater(root + "/A", {"../C"}), 0);
+  EXPECT_EQ(windows.CloseFirst(), root + "/C");
+
+  // A wrong option ends the start with the usage and status 2, before any
+  // window or hand-over.
+  EXPECT_EQ(windows.RunLater(root, {"--search-now", "-x"}), 2);
 }
 
 }  // namespace
