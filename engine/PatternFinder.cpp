@@ -25,8 +25,12 @@ constexpr std::int64_t kPatternMemory = 64 << 20;
 
 class LiteralFinder : public TPatternFinder {
  public:
-  LiteralFinder(const std::string& text, bool caseSensitive) : finder_(text, caseSensitive) {}
+  LiteralFinder(const std::string& text, bool caseSensitive)
+      : finder_(text, caseSensitive), spansLines_(text.find('\n') != std::string::npos) {}
   std::optional<FoundSpan> Find(std::string_view block, std::size_t from) const override {
+    // A match lies within one line: a text holding a line feed has none,
+    // however the text arrives.
+    if (spansLines_) return std::nullopt;
     const std::size_t n = finder_.length();
     if (block.size() < n || block.size() - n < from) return std::nullopt;
     const std::size_t p =
@@ -37,6 +41,7 @@ class LiteralFinder : public TPatternFinder {
 
  private:
   TextFinder finder_;
+  bool spansLines_;
 };
 
 RE2::Options OptionsFor(bool caseSensitive) {
