@@ -16,6 +16,7 @@
 #include "console/ConsoleHost.h"
 #include "console/DetailsCommand.h"
 #include "console/SearchOptions.h"
+#include "engine/PatternMatcher.h"
 #include "engine/Report.h"
 #include "engine/ResultStore.h"
 #include "engine/SearchThread.h"
@@ -54,7 +55,7 @@ void WriteRowField(std::ostream& out, std::string_view text) {
   out.write(text.data() + plain, static_cast<std::streamsize>(text.size() - plain));
 }
 
-void WriteRows(std::ostream& out, const engine::ResultStore& store) {
+void WriteRows(std::ostream& out, const engine::ResultStore& store, std::size_t matchLines) {
   engine::ResultStore::Reader rows = store.Read();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const engine::RowView r = rows.row(i);
@@ -64,6 +65,14 @@ void WriteRows(std::ostream& out, const engine::ResultStore& store) {
     out.put('\t');
     WriteRowField(out, r.Path);
     out.put('\n');
+    const std::vector<engine::TextMatch>& lines = rows.matches(i);
+    for (std::size_t k = 0; k < lines.size() && k < matchLines; ++k) {
+      out.put('\t');
+      WriteRowField(out, engine::PlaceText(lines[k]));
+      out << ": ";
+      WriteRowField(out, lines[k].text);
+      out.put('\n');
+    }
   }
   out.flush();
 }
@@ -89,6 +98,10 @@ int RunSearch(const std::vector<std::string>& args) {
   if (criteria.locationText.empty())
     return UsageFailure("Please specify the Location where you want to search");
   criteria.Derive();
+  if (const std::optional<std::string> problem = engine::PatternProblem(criteria)) {
+    std::fprintf(stderr, "tessaly: %s\n", problem->c_str());
+    return 2;
+  }
 
   // Open the report file before searching, so a bad name fails at once.
   std::ofstream file;
@@ -118,11 +131,12 @@ int RunSearch(const std::vector<std::string>& args) {
   std::ostream& out = options.reportFile.empty() ? std::cout : file;
   bool written = true;
   if (options.rows) {
-    WriteRows(out, store);
+    WriteRows(out, store, options.matchLines);
     written = static_cast<bool>(out);
   } else {
     engine::ReportConditions conditions{criteria.locationText, criteria.nameText, criteria.containsText,
-                                        criteria.contentField, criteria.typeText, criteria.listFolders};
+                                        criteria.contentField, criteria.typeText, criteria.listFolders,
+                                        options.matchLines};
     written = engine::WriteReport(out, conditions, store, &host.Unreadable());
     // The report ends without a line break, as its file does; on a terminal
     // the prompt and the summary below would start on its last line.

@@ -32,6 +32,12 @@ const char* const kHelpText =
     "      --in FIELD                 Full-Text (default), Author, Title, Subject, Keywords,\n"
     "                                 Creator or Producer\n"
     "  -s, --case-sensitive\n"
+    "      --regex                    the text is a regular expression (RE2 syntax, within a line)\n"
+    "  -w, --whole-words              the text matches only as whole words\n"
+    "      --all-words                the text's words must all occur, in any order\n"
+    "      --matches                  the matching lines of each hit under it: a tab, the place\n"
+    "                                 (line 12, p. 3, slide 2, sheet NAME), \": \" and the line\n"
+    "      --max-matches N            matching lines per hit with --matches (default 5)\n"
     "      --no-folders               \"Include subfolders\" off\n"
     "      --no-pdf                   \"Search in PDF files\" off\n"
     "  -a, --archives LIST            comma-separated zip,cab,tar,rar,ace,arj,lzh,zoo,arc,\n"
@@ -160,6 +166,8 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
   std::optional<std::string> sizeText;
   engine::SizeKind sizeKind = engine::SizeKind::None;
   bool dateKindGiven = false, relationGiven = false;
+  bool matches = false;
+  std::size_t maxMatches = 5;
 
   std::size_t i = 0;
   auto value = [&](const std::string& option) -> std::string {
@@ -178,11 +186,27 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
     } else if (a == "--exact") {
       c.fuzzy = false;
     } else if (a == "-c" || a == "--contains") {
-      c.containsText = DropColons(value(a));
+      c.containsText = value(a);  // a colon is part of many texts to find (10:30, a URL)
     } else if (a == "--in") {
       c.contentField = value(a);
     } else if (a == "-s" || a == "--case-sensitive") {
       c.caseSensitive = true;
+    } else if (a == "--regex") {
+      c.regex = true;
+    } else if (a == "-w" || a == "--whole-words") {
+      c.wholeWords = true;
+    } else if (a == "--all-words") {
+      c.allWords = true;
+    } else if (a == "--matches") {
+      matches = true;
+    } else if (a == "--max-matches") {
+      const std::string text = value(a);
+      std::size_t n = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+      if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 200)
+        throw UsageError("--max-matches takes a whole number from 1 to 200, not '" + text + "'");
+      maxMatches = n;
+      matches = true;
     } else if (a == "--no-folders") {
       c.listFolders = false;
     } else if (a == "--no-pdf") {
@@ -272,6 +296,7 @@ SearchOptions ParseSearchOptions(const std::vector<std::string>& args) {
   if (dateKindGiven != relationGiven)
     throw UsageError("--date needs one of --between, --after, --before, --same, and they need --date");
   c.dateFilter.enabled = dateKindGiven;
+  if (matches) o.matchLines = c.matchLines = maxMatches;
   if (sizeText) {
     std::int64_t limit = 0;
     if (!engine::ParseSizeLimit(*sizeText, limit))

@@ -28,6 +28,9 @@ struct SearchOptions {
   // --timeout: how long a converter may run; nothing: the usual limits.
   std::optional<int> timeoutSeconds;
   std::string reportFile;  // empty: standard output
+  // --matches: the matching lines of each hit under its row (up to
+  // --max-matches, default 5); 0 without.
+  std::size_t matchLines = 0;
 };
 
 // Parses the arguments after `--search` (argv[0] and the mode word left
@@ -35,7 +38,8 @@ struct SearchOptions {
 // or dates, and a `.` in the types (". is not allowed here!").
 SearchOptions ParseSearchOptions(const std::vector<std::string>& args);
 
-// The window's field rules, shared with the console: a `:` is dropped.
+// The window's field rules, shared with the console: a `:` is dropped from
+// the name and type texts (the text to find keeps it).
 std::string DropColons(std::string text);
 
 // The short usage of `tessaly`, and the full help text.

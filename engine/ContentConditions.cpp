@@ -8,6 +8,7 @@
 
 #include "engine/DocumentReader.h"
 #include "engine/DocumentSource.h"
+#include "engine/PatternMatcher.h"
 #include "engine/PdfFieldTest.h"
 #include "engine/TextMatcher.h"
 #include "extract/CompoundFile.h"
@@ -76,7 +77,13 @@ ReadVerdict TextHolds(SearchContext& context, TDocumentSource& source, const Kin
   const std::unique_ptr<TMatchSink> sink = context.matcher->NewSink();
   const ReadOutcome outcome = ReadDocumentText(context, source, kind, *sink);
   if (context.Stopped()) return ReadVerdict::Miss();
-  if (sink->Matched() || (!outcome.stopped && sink->Finish())) return ReadVerdict::Hit();
+  // Finish first when the read ran to its end: the last line, without a
+  // line end, is searched and kept too.
+  if ((!outcome.stopped && sink->Finish()) || sink->Matched()) {
+    ReadVerdict hit = ReadVerdict::Hit();
+    if (const std::vector<TextMatch>* lines = MatchesOf(*sink)) hit.matches = *lines;
+    return hit;
+  }
   if (outcome.cause) return ReadVerdict::Unreadable(*outcome.cause);
   return ReadVerdict::Miss();
 }

@@ -154,7 +154,15 @@ class Walker {
             // take a converter's files) is no hit; the walk goes on.
             verdict = ReadVerdict::Miss();
           }
-          if (verdict.match) context.AddHit(row);
+          if (verdict.match && !context.criteria.containsText.empty()) {
+            // A content hit shows where it matched and when it was written.
+            ItemData hit = row;
+            hit.Matches = std::move(verdict.matches);
+            hit.Modified = platform::LastWriteSeconds(file).value_or(0);
+            context.AddHit(hit);
+          } else if (verdict.match) {
+            context.AddHit(row);
+          }
           else if (verdict.cause) context.NoteUnreadable(file, *verdict.cause);
         };
         // Without a text to look for, the test is a few file facts: cheaper

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/LoadBudget.h"
+#include "engine/TextMatcher.h"
 #include "pdf/PDFDocument.h"
 #include "pdf/PDFSecurity.h"
 #include "pdf/PdfToolkit.h"
@@ -79,6 +80,10 @@ ReadVerdict PdfFieldVerdict(SearchContext& context, const std::string& path, con
     return ReadVerdict::Unreadable(UnreadableCause::PasswordRequired);
   const std::string field = toolkit.GetInformation(index);
   if (field.empty()) return ReadVerdict::Miss();
+  // A pattern, whole words or all words: the search's matcher decides.
+  const SearchCriteria& c = context.criteria;
+  if ((c.regex || c.wholeWords || c.allWords) && context.matcher)
+    return {context.matcher->MatchesField(field), std::nullopt};
   if (context.criteria.caseSensitive) return {field.find(containsText) != std::string::npos, std::nullopt};
   return {LowerAToZ(field).find(LowerAToZ(containsText)) != std::string::npos, std::nullopt};
 }

@@ -7,6 +7,9 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include "engine/TextMatch.h"
 
 namespace tessaly::engine {
 
@@ -33,11 +36,14 @@ std::string_view CauseText(UnreadableCause cause);
 struct ReadVerdict {
   bool match = false;
   std::optional<UnreadableCause> cause;  // set: could not be read (never a match)
+  // A hit's matching lines, first match first, when its text was searched.
+  std::vector<TextMatch> matches{};
 
   static ReadVerdict Hit() { return {true, std::nullopt}; }
   static ReadVerdict Miss() { return {false, std::nullopt}; }
   static ReadVerdict Unreadable(UnreadableCause c) { return {false, c}; }
-  bool operator==(const ReadVerdict&) const = default;
+  // The decision and its cause; the lines are what was found, not part of it.
+  bool operator==(const ReadVerdict& other) const { return match == other.match && cause == other.cause; }
 };
 
 }  // namespace tessaly::engine

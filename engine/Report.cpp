@@ -52,6 +52,9 @@ bool WriteReport(std::ostream& out, const ReportConditions& c, const ResultStore
     out << r.Size;
     Blanks(out, sizeWidth - static_cast<long long>(r.Size.size()));
     out << r.Path << kBreak;
+    const std::vector<TextMatch>& lines = rows.matches(i);
+    for (std::size_t k = 0; k < lines.size() && k < c.matchLines; ++k)
+      out << '\t' << ReportLineText(PlaceText(lines[k])) << ": " << ReportLineText(lines[k].text) << kBreak;
   }
   out << kBreak << rule << kBreak;
   out << (c.listFolders ? "Total files & directories found: " : "Total files found: ") << rows.size();

@@ -16,6 +16,8 @@ struct ReportConditions {
   std::string contentField;  // as shown now
   std::string typeText;      // as shown now
   bool listFolders = true;   // "Include subfolders" as shown now
+  // Matching lines written under each hit (0: none, the report as always).
+  std::size_t matchLines = 0;
 };
 
 // Writes the report of the store's rows in their current order, holding the
@@ -24,7 +26,9 @@ struct ReportConditions {
 // line is followed by a blank line, "Documents that could not be read: N"
 // and one line per kept document (its cause padded to a column, then its
 // path, as it is), and "... and N more" when some were not kept. Returns
-// false when the stream failed.
+// false when the stream failed. With `matchLines`, each row is followed by
+// up to that many of its matching lines: a tab, the place, ": " and the
+// line, its control characters other than the tab shown as `?`.
 bool WriteReport(std::ostream& out, const ReportConditions& conditions, const ResultStore& store,
                  const UnreadableList* unreadable = nullptr);
 

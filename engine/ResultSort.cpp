@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "engine/TextMatch.h"
+
 namespace tessaly::engine {
 namespace {
 
@@ -35,6 +37,8 @@ SortColumn SortColumnFromCaption(std::string_view caption) {
   if (caption == "File Name") return SortColumn::Name;
   if (caption == "Size") return SortColumn::Size;
   if (caption == "Path / Archive Name") return SortColumn::Path;
+  if (caption == "Match") return SortColumn::Match;
+  if (caption == "Modified") return SortColumn::Modified;
   return SortColumn::None;
 }
 
@@ -68,6 +72,13 @@ int CompareRows(const RowView& a, const RowView& b, SortColumn column) {
       const std::int64_t x = SizeTextBytes(a.Size), y = SizeTextBytes(b.Size);
       return x < y ? -1 : (x > y ? 1 : 0);
     }
+    case SortColumn::Match: {
+      if (!a.FirstMatch || !b.FirstMatch) return (a.FirstMatch != nullptr) - (b.FirstMatch != nullptr);
+      return CompareUpper(PlaceText(*a.FirstMatch) + ": " + a.FirstMatch->text,
+                          PlaceText(*b.FirstMatch) + ": " + b.FirstMatch->text);
+    }
+    case SortColumn::Modified:
+      return a.Modified < b.Modified ? -1 : (a.Modified > b.Modified ? 1 : 0);
     case SortColumn::None:
       break;
   }

@@ -38,7 +38,10 @@ struct ResultStore::PathIndex {
 ResultStore::ResultStore() : pathIndex_(std::make_unique<PathIndex>()) {}
 ResultStore::~ResultStore() = default;
 
-RowView ResultStore::ViewOf(const StoredRow& r) const { return RowView{r.name, r.size, paths_[r.pathId]}; }
+RowView ResultStore::ViewOf(const StoredRow& r) const {
+  return RowView{r.name, r.size, paths_[r.pathId], r.modified,
+                 r.matches && !r.matches->empty() ? &r.matches->front() : nullptr};
+}
 
 std::uint32_t ResultStore::InternPath(const std::string& path) {
   // Rows of one folder arrive together: try the last folder first.
@@ -82,7 +85,8 @@ bool ResultStore::AddHit(const ItemData& row, std::size_t* countAfter) {
     if (countAfter) *countAfter = rows_.size();
     return false;
   }
-  rows_.push_back(StoredRow{row.Name, row.Size, pathId});
+  rows_.push_back(StoredRow{row.Name, row.Size, pathId, row.Modified,
+                            row.Matches.empty() ? nullptr : std::make_unique<std::vector<TextMatch>>(row.Matches)});
   // Keep the table at most half full.
   if (rows_.size() * 2 > slots_.size()) Rehash(slots_.empty() ? 1024 : slots_.size() * 2);
   else InsertIndex(static_cast<std::uint32_t>(rows_.size() - 1), hash);
@@ -108,7 +112,8 @@ ItemData ResultStore::Row(std::size_t i) const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (i >= rows_.size()) return {};
   const StoredRow& r = rows_[i];
-  return ItemData{r.name, r.size, paths_[r.pathId]};
+  return ItemData{r.name, r.size, paths_[r.pathId], r.modified,
+                  r.matches ? *r.matches : std::vector<TextMatch>{}};
 }
 
 void ResultStore::Sort(SortColumn column, bool descending) {
@@ -123,6 +128,11 @@ void ResultStore::Sort(SortColumn column, bool descending) {
 ResultStore::Reader::Reader(const ResultStore& s) : store_(s), lock_(s.mutex_) {}
 std::size_t ResultStore::Reader::size() const { return store_.rows_.size(); }
 RowView ResultStore::Reader::row(std::size_t i) const { return store_.ViewOf(store_.rows_[i]); }
+const std::vector<TextMatch>& ResultStore::Reader::matches(std::size_t i) const {
+  static const std::vector<TextMatch> kNone;
+  const StoredRow& r = store_.rows_[i];
+  return r.matches ? *r.matches : kNone;
+}
 ResultStore::Reader ResultStore::Read() const { return Reader(*this); }
 
 }  // namespace tessaly::engine

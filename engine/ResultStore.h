@@ -42,6 +42,8 @@ class ResultStore {
    public:
     std::size_t size() const;
     RowView row(std::size_t i) const;
+    // Row i's matching lines (empty when it has none).
+    const std::vector<TextMatch>& matches(std::size_t i) const;
 
    private:
     friend class ResultStore;
@@ -56,6 +58,9 @@ class ResultStore {
     std::string name;
     std::string size;
     std::uint32_t pathId;
+    std::int64_t modified = 0;
+    // Only the rows of a content search carry lines: the others stay small.
+    std::unique_ptr<std::vector<TextMatch>> matches{};
   };
   RowView ViewOf(const StoredRow& r) const;
   std::uint32_t InternPath(const std::string& path);

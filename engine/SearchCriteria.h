@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -50,6 +51,13 @@ struct SearchCriteria {
   std::string containsText;
   std::string contentField = "Full-Text";
   bool caseSensitive = false;
+  // How the content text is matched: a regular expression, whole words
+  // only, every word of it anywhere in the document.
+  bool regex = false;
+  bool wholeWords = false;
+  bool allWords = false;
+  // Matching lines kept per hit (the first always).
+  std::size_t matchLines = 1;
   std::string locationText;
   bool listFolders = true;
   bool searchPdfs = true;

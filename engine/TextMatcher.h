@@ -33,9 +33,11 @@ class TTextMatcher {
   virtual bool MatchesField(std::string_view text) const = 0;
 };
 
-// The matcher for `criteria`'s content text: the literal scanner with the
-// scanner's case folding. Throws std::invalid_argument with the user's
-// message when the text cannot be a matcher.
+// The matcher for `criteria`'s content text in its mode (literal with the
+// scanner's case folding, regular expression, whole words, all words); its
+// sinks keep the matching lines (see PatternMatcher.h). Throws
+// std::invalid_argument with the engine's message when a pattern does not
+// compile.
 std::shared_ptr<const TTextMatcher> MatcherFor(const SearchCriteria& criteria);
 
 }  // namespace tessaly::engine

@@ -24,6 +24,10 @@ class TTextOut {
     if (!done_ && !text.empty() && !sink_.Append(text)) done_ = true;
   }
   void Put(char c) { Put(std::string_view(&c, 1)); }
+  // The text that follows is part `number` of `kind` (a sheet, a slide).
+  void BeginPart(PartKind kind, int number, std::string_view name) {
+    if (!done_ && !sink_.BeginPart(kind, number, name)) done_ = true;
+  }
   bool Done() const { return done_; }
 
  private:

@@ -62,11 +62,15 @@ class TListedIdsHandler : public TXmlHandler {
  public:
   explicit TListedIdsHandler(std::string_view element) : element_(element) {}
   void Start(std::string_view name, const char** attributes) override {
-    if (name == element_) ids.emplace_back(AttributeValue(attributes, "id", true));
+    if (name == element_) {
+      ids.emplace_back(AttributeValue(attributes, "id", true));
+      names.emplace_back(AttributeValue(attributes, "name"));
+    }
   }
   void End(std::string_view) override {}
   void Text(std::string_view) override {}
   std::vector<std::string> ids;
+  std::vector<std::string> names;
 
  private:
   std::string_view element_;
@@ -75,16 +79,19 @@ class TListedIdsHandler : public TXmlHandler {
 }  // namespace
 
 std::vector<std::string> ListedParts(TOfficePackage& package, const std::string& part, std::string_view element,
-                                     const std::vector<TRelation>& relations, std::string_view type) {
+                                     const std::vector<TRelation>& relations, std::string_view type,
+                                     std::vector<std::string>* names) {
   TListedIdsHandler list(element);
   package.ReadXml(part, list);
   std::unordered_map<std::string, std::string> targets;
   for (const TRelation& relation : relations)
     if (TypeEndsWith(relation.type, type)) targets.emplace(relation.id, relation.part);
   std::vector<std::string> parts;
-  for (const std::string& id : list.ids) {
-    const auto found = targets.find(id);
-    if (found != targets.end() && package.Has(found->second)) parts.push_back(found->second);
+  for (std::size_t i = 0; i < list.ids.size(); ++i) {
+    const auto found = targets.find(list.ids[i]);
+    if (found == targets.end() || !package.Has(found->second)) continue;
+    parts.push_back(found->second);
+    if (names) names->push_back(list.names[i]);
   }
   return parts;
 }

@@ -25,9 +25,11 @@ std::vector<TRelation> ReadRelations(TOfficePackage& package, const std::string&
 // their prefixed id attribute (r:id), in the order the elements are written:
 // the sheets of a workbook, the slides of a presentation. Only relationships
 // of `relations` (those of `part`) whose type ends with `type`, and parts the
-// package holds, count.
+// package holds, count. `names`, when given, receives the `name` attribute
+// of the element of each part returned (a sheet's name).
 std::vector<std::string> ListedParts(TOfficePackage& package, const std::string& part, std::string_view element,
-                                     const std::vector<TRelation>& relations, std::string_view type);
+                                     const std::vector<TRelation>& relations, std::string_view type,
+                                     std::vector<std::string>* names = nullptr);
 
 // The part named by `target` in a relationship of `source`: relative to the
 // source's folder unless it starts with '/', "." and ".." segments resolved

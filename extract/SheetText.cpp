@@ -161,10 +161,13 @@ void ReadSheetText(TOfficePackage& package, const std::string& mainPart, TTextOu
     package.Note(PackageStatus::TooLarge, stringsPart + ": the shared strings take more than " +
                                               std::to_string(kMaxSharedStringBytes >> 20) + " MiB");
 
-  std::vector<std::string> sheets = ListedParts(package, mainPart, "sheet", relations, "worksheet");
+  std::vector<std::string> names;
+  std::vector<std::string> sheets = ListedParts(package, mainPart, "sheet", relations, "worksheet", &names);
   if (sheets.empty()) sheets = NumberedParts(package, folder + "worksheets/sheet", ".xml");
-  for (const std::string& sheet : sheets) {
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    const std::string& sheet = sheets[i];
     if (out.Done() || package.Exhausted()) return;
+    out.BeginPart(PartKind::Sheet, static_cast<int>(i + 1), i < names.size() ? names[i] : std::string());
     TSheetHandler handler(strings, out);
     package.ReadXml(sheet, handler);
   }

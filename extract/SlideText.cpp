@@ -14,17 +14,26 @@ void ReadSlideText(TOfficePackage& package, const std::string& mainPart, TTextOu
   const std::string folder = FolderOf(mainPart);
   if (slides.empty()) slides = NumberedParts(package, folder + "slides/slide", ".xml");
 
-  std::vector<std::string> notes;
+  // A slide's notes count with it.
+  std::vector<std::pair<int, std::string>> notes;
+  int number = 0;
   for (const std::string& slide : slides) {
     if (out.Done() || package.Exhausted()) return;
+    out.BeginPart(PartKind::Slide, ++number, {});
     TParagraphTextHandler handler(out);
     package.ReadXml(slide, handler);
     for (const TRelation& relation : ReadRelations(package, slide))
-      if (TypeEndsWith(relation.type, "notesSlide") && !relation.part.empty()) notes.push_back(relation.part);
+      if (TypeEndsWith(relation.type, "notesSlide") && !relation.part.empty()) notes.emplace_back(number, relation.part);
   }
-  if (notes.empty()) notes = NumberedParts(package, folder + "notesSlides/notesSlide", ".xml");
-  for (const std::string& part : notes) {
+  if (notes.empty()) {
+    // Notes found by their numbers alone belong to the slide of that number.
+    int n = 0;
+    for (std::string& part : NumberedParts(package, folder + "notesSlides/notesSlide", ".xml"))
+      notes.emplace_back(++n, std::move(part));
+  }
+  for (const auto& [slideNumber, part] : notes) {
     if (out.Done() || package.Exhausted()) return;
+    out.BeginPart(PartKind::Slide, slideNumber, {});
     TParagraphTextHandler handler(out);
     package.ReadXml(part, handler);
   }

@@ -235,7 +235,9 @@ void TForm1::BuildSearchPanel() {
   buttons->addWidget(cmdSearch_);
   buttons->addWidget(cmdReport_);
   rows->addLayout(buttons);
-  rows->addSpacing(4);
+  reportMatches_ = MakeCheck("reportMatches", QStringLiteral("Include matching lines"), false, panel);
+  rows->addWidget(reportMatches_);
+  rows->addSpacing(2);
 
   searchOptions_ = new QGroupBox(QStringLiteral("Search Options"), panel);
   searchOptions_->setObjectName(QStringLiteral("searchOptions"));
@@ -285,9 +287,11 @@ void TForm1::BuildSearchPanel() {
   criteria->setContentsMargins(8, 2, 4, 6);
   criteria->setSpacing(0);
   fuzzyCheckBox_ = MakeCheck("fuzzyCheckBox", QStringLiteral("Fuzzy Matching"), true, searchCriteria_);
-  regulars_ = MakeCheck("Regulars", QStringLiteral("Regular Expression"), true, searchCriteria_);
+  // Clear by default: a search typed as before means what it meant.
+  regulars_ = MakeCheck("Regulars", QStringLiteral("Regular Expression"), false, searchCriteria_);
   suiCheckBox5_ = MakeCheck("suiCheckBox5", QStringLiteral("Case Sensitive"), false, searchCriteria_);
   for (QWidget* w : std::initializer_list<QWidget*>{fuzzyCheckBox_, regulars_, suiCheckBox5_}) criteria->addWidget(w);
+  BuildMatchOptions(criteria);
   auto makeTime = [this](const char* name) {
     auto* label = new QLabel(QStringLiteral("00"), searchCriteria_);
     label->setObjectName(QLatin1String(name));
@@ -420,55 +424,6 @@ void TForm1::BuildAdvancedPanel() {
   connect(checkBox9_, &QCheckBox::clicked, this, &TForm1::CheckBox9Click);
 }
 
-void TForm1::BuildResultPanel() {
-  auto* panel = new QGroupBox(QStringLiteral("Search Result"), this);
-  panel->setObjectName(QStringLiteral("resultPanel"));
-  resultPanel_ = panel;
-  auto* rows = new QVBoxLayout(panel);
-  rows->setContentsMargins(6, 4, 6, 6);
-
-  // A table without grid and row header looks like a list view and, unlike
-  // a tree view, lays out a grown row count without visiting every row.
-  results_ = new QTableView(panel);
-  results_->setObjectName(QStringLiteral("results"));
-  rows->addWidget(results_);
-  results_->setModel(model_);
-  results_->setShowGrid(false);
-  results_->setWordWrap(false);
-  results_->setCornerButtonEnabled(false);
-  results_->verticalHeader()->hide();
-  results_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  results_->verticalHeader()->setDefaultSectionSize(results_->fontMetrics().height() + 2);
-  results_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  results_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  results_->setFocusPolicy(Qt::ClickFocus);  // no tab stop
-  results_->setSortingEnabled(false);        // the window sorts, with its own comparison
-  results_->setMouseTracking(true);
-  // Rows drag out as file URLs (the model makes them).
-  results_->setDragEnabled(true);
-  results_->setDragDropMode(QAbstractItemView::DragOnly);
-  results_->setDefaultDropAction(Qt::CopyAction);
-  results_->horizontalHeader()->setSectionsClickable(true);
-  results_->horizontalHeader()->setSectionsMovable(false);
-  results_->horizontalHeader()->setHighlightSections(false);
-  results_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  // The path column takes whatever width the window gains.
-  results_->horizontalHeader()->setStretchLastSection(true);
-  results_->setColumnWidth(TResultModel::kNameColumn, 220);
-  results_->setColumnWidth(TResultModel::kSizeColumn, 51);
-  results_->installEventFilter(this);
-  results_->viewport()->installEventFilter(this);
-
-  connect(results_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TForm1::suitempresultsColumnClick);
-  connect(results_, &QAbstractItemView::doubleClicked, this, [this] { resultsOpen(); });
-  connect(results_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) {
-            if (current.isValid() && results_->selectionModel()->isRowSelected(current.row(), QModelIndex()))
-              ResultSelected(current.row());
-          });
-}
-
 void TForm1::BuildStatusBar() {
   status_ = new TStatusBar(this);
   status_->setObjectName(QStringLiteral("status"));
@@ -594,6 +549,11 @@ engine::SearchCriteria TForm1::TakeCriteria() const {
   c.containsText = contains_->text().toStdString();
   c.contentField = typecombo_->currentText().toStdString();
   c.caseSensitive = suiCheckBox5_->isChecked();
+  c.regex = regulars_->isChecked();
+  c.wholeWords = wholeWords_->isChecked();
+  c.allWords = allWords_->isChecked();
+  // The report's lines are kept by the search when it is to write them.
+  c.matchLines = reportMatches_->isChecked() ? kReportMatchLines : 1;
   c.locationText = dirNames_->text().toStdString();
   c.listFolders = optIncDirs_->isChecked();
   c.searchPdfs = searchpdfs_->isChecked();
@@ -674,7 +634,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       cmdSearchClick();
       return true;
     }
-    if (searchField && key->text() == QLatin1String(":")) return true;  // the colon never reaches the text
+    // The colon never reaches a name or type (no file name holds one); a
+    // text to find keeps it (10:30, a URL, a pattern's `(?:`).
+    if (searchField && watched != contains_ && key->text() == QLatin1String(":")) return true;
     return false;
   }
   if (event->type() == QEvent::FocusOut && (watched == fileNames_ || watched == fileNamesList_)) {

@@ -46,10 +46,13 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QBoxLayout;
+class QSplitter;
 class QTableView;
 
 namespace tessaly::ui {
 
+class TPreviewPane;
 class TSlidePanel;
 class TStatusBar;
 class TUnreadablePanel;
@@ -82,6 +85,8 @@ class TForm1 : public QWidget, private TSearchReceiver {
   static constexpr int kClientHeight = 518;
   // Entries kept in the drop-down lists of the name and location fields.
   static constexpr int kHistoryLength = 10;
+  // Matching lines per hit that the report writes with "Include matching lines".
+  static constexpr std::size_t kReportMatchLines = 5;
   // More files or folders than this are opened only after a question.
   static constexpr std::size_t kOpenWithoutAsking = 10;
 
@@ -132,6 +137,8 @@ class TForm1 : public QWidget, private TSearchReceiver {
   TUnreadablePanel& UnreadablePanel() { return *unreadablePanel_; }
   engine::ResultStore& Store() { return store_; }
   TResultModel& Model() { return *model_; }
+  TPreviewPane& Preview() { return *preview_; }
+  QTableView& Results() { return *results_; }
   TConversionTimeout& ConversionTimeout() { return timeout_; }
   QTimer& Timer1() { return timer1_; }
   // Sort state: the caption last clicked, and the per-column flags.
@@ -187,6 +194,10 @@ class TForm1 : public QWidget, private TSearchReceiver {
   void BuildSearchPanel();
   void BuildAdvancedPanel();
   void BuildResultPanel();
+  // The "Whole words" and "All words" boxes under the other criteria.
+  void BuildMatchOptions(QBoxLayout* criteria);
+  // The Match and Modified columns: shown for a search with a content text.
+  void ShowMatchColumns(bool show);
   void BuildResultActions();
   void BuildStatusBar();
   void BuildLayout();
@@ -243,6 +254,9 @@ class TForm1 : public QWidget, private TSearchReceiver {
   QCheckBox* fuzzyCheckBox_ = nullptr;
   QCheckBox* regulars_ = nullptr;
   QCheckBox* suiCheckBox5_ = nullptr;
+  QCheckBox* wholeWords_ = nullptr;
+  QCheckBox* allWords_ = nullptr;
+  QCheckBox* reportMatches_ = nullptr;
   QLabel* timHours_ = nullptr;
   QLabel* timMins_ = nullptr;
   QLabel* timSecs_ = nullptr;
@@ -271,6 +285,9 @@ class TForm1 : public QWidget, private TSearchReceiver {
   // Search Result panel and status bar.
   QWidget* resultPanel_ = nullptr;
   QTableView* results_ = nullptr;
+  // The list above, the preview of the selected hit below.
+  QSplitter* resultSplitter_ = nullptr;
+  TPreviewPane* preview_ = nullptr;
   QMenu* resultsMenu_ = nullptr;
   TStatusBar* status_ = nullptr;
   // Status bar panels: 0 and 1 the search's texts, then the folders walked.
@@ -294,7 +311,7 @@ class TForm1 : public QWidget, private TSearchReceiver {
 
   // Sort state.
   QString sortCaption_;
-  std::array<bool, 3> directions_{false, false, false};
+  std::array<bool, TResultModel::kColumnCount> directions_{};
 
   // Timers.
   QTimer timer1_;

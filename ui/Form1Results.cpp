@@ -21,6 +21,7 @@
 #include "engine/Report.h"
 #include "ui/Form1.h"
 #include "ui/HitTarget.h"
+#include "ui/PreviewPane.h"
 #include "ui/StatusBar.h"
 #include "ui/UnreadablePanel.h"
 
@@ -152,6 +153,7 @@ void TForm1::cmdReportClick() {
   conditions.contentField = typecombo_->currentText().toStdString();
   conditions.typeText = fileTypes_->currentText().toStdString();
   conditions.listFolders = optIncDirs_->isChecked();
+  conditions.matchLines = reportMatches_->isChecked() ? kReportMatchLines : 0;
 
   // A file that cannot be written ends the action here, silently, with the
   // saving texts left standing.
@@ -167,6 +169,7 @@ void TForm1::cmdReportClick() {
 // --- Details tooltip ------------------------------------------------------
 
 void TForm1::ResultSelected(int row) {
+  if (row >= 0) preview_->ShowRow(store_.Row(static_cast<std::size_t>(row)));
   if (!selectionHandler_ || row < 0) return;
   const engine::ItemData item = store_.Row(static_cast<std::size_t>(row));
   // A failing step (a ".doc" that is no compound document) ends the handler

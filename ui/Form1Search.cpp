@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "engine/PatternMatcher.h"
 #include "platform/WorkFolder.h"
+#include "ui/PreviewPane.h"
 #include "ui/CleanupWalk.h"
 #include "ui/Form1.h"
 #include "ui/SlidePanel.h"
@@ -53,6 +55,14 @@ void TForm1::cmdSearchClick() {
       return;
     }
   }
+  if (!searchRunning_) {
+    // A pattern that does not compile: the engine's message, no search.
+    if (const std::optional<std::string> problem = engine::PatternProblem(TakeCriteria())) {
+      desktop_->ShowMessage(this, DisplayText(*problem), QStringLiteral("ERROR:"));
+      contains_->setFocus();
+      return;
+    }
+  }
   detailsText_.clear();
   if (searchRunning_)
     StopSearch();
@@ -84,6 +94,8 @@ void TForm1::StartSearch() {
   status_->Panel(kFoldersPanel)->show();
   engine::SearchCriteria criteria = TakeCriteria();
   criteria.Derive();
+  ShowMatchColumns(!criteria.containsText.empty());
+  preview_->SetSearch(criteria);
 
   // The list forgets the last search's rows now; the thread empties the
   // store when it begins.
@@ -129,7 +141,7 @@ void TForm1::SetSearchFormEnabled(bool enabled) {
   }
   std::vector<QWidget*> controls{fileNamesList_, dirNamesList_, contains_,   typecombo_, fileTypes_,
                                  searchpdfs_,   regulars_,    fuzzyCheckBox_, suiCheckBox5_, optAllFiles_,
-                                 optIncDirs_,   opComp_};
+                                 optIncDirs_,   opComp_,      wholeWords_, allWords_};
   for (QCheckBox* box : formatBoxes_) controls.push_back(box);
   for (QWidget* w : controls) w->setEnabled(enabled);
   // The disabled field had the focus: the window keeps it, so Enter in the

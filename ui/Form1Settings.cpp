@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSettings>
+#include <QSplitter>
 #include <QTableView>
 
 #include "ui/Form1.h"
@@ -25,6 +26,14 @@ namespace {
 // The check boxes that are kept: every one of the form except optAllFiles,
 // which is always checked.
 bool IsKeptCheckBox(const QCheckBox* box) { return box->objectName() != QLatin1String("optAllFiles"); }
+
+// A box's key. Earlier versions stored "Regular Expression" as set, when it
+// did nothing; it is kept under a key of its own, so that their value is
+// ignored and the box starts clear.
+QString CheckKey(const QCheckBox* box) {
+  if (box->objectName() == QLatin1String("Regulars")) return QStringLiteral("checks/RegularExpression");
+  return QStringLiteral("checks/") + box->objectName();
+}
 
 QStringList HistoryOf(const QComboBox* list) {
   QStringList texts;
@@ -87,9 +96,10 @@ void TForm1::LoadSettings() {
   if (restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray())) centred_ = true;
   QHeaderView* header = results_->horizontalHeader();
   if (header->restoreState(settings.value(QStringLiteral("columns")).toByteArray())) {
-    // Whatever the file said, every column shows and the path column stretches.
+    // Whatever the file said, every column shows (the match columns when a
+    // content search shows them) and the last one stretches.
     for (int column = 0; column < TResultModel::kColumnCount; ++column) {
-      header->showSection(column);
+      header->setSectionHidden(column, column >= TResultModel::kModifiedColumn);
       if (header->sectionSize(column) < header->minimumSectionSize())
         header->resizeSection(column, header->minimumSectionSize());
     }
@@ -99,11 +109,13 @@ void TForm1::LoadSettings() {
   for (int column = 0; column < TResultModel::kColumnCount; ++column)
     if (sortCaption == TResultModel::Caption(column)) sortCaption_ = sortCaption;
   const QString directions = settings.value(QStringLiteral("sortDirections")).toString();
-  if (directions.size() == TResultModel::kColumnCount &&
+  // Earlier versions had fewer columns: their flags are the first ones.
+  if (directions.size() >= 3 && directions.size() <= TResultModel::kColumnCount &&
       directions.count(QLatin1Char('0')) + directions.count(QLatin1Char('1')) == directions.size()) {
-    for (int column = 0; column < TResultModel::kColumnCount; ++column)
+    for (int column = 0; column < directions.size(); ++column)
       directions_[static_cast<std::size_t>(column)] = directions[column] == QLatin1Char('1');
   }
+  resultSplitter_->restoreState(settings.value(QStringLiteral("previewSplitter")).toByteArray());
   settings.endGroup();
 
   settings.beginGroup(QStringLiteral("history"));
@@ -119,13 +131,13 @@ void TForm1::LoadSettings() {
   if (settings.contains(QStringLiteral("types")) && !types.contains(QLatin1Char('.')))
     RestoreEditText(fileTypes_, types);
   if (settings.contains(QStringLiteral("contains")))
-    contains_->setText(WithoutColons(settings.value(QStringLiteral("contains")).toString()));
+    contains_->setText(settings.value(QStringLiteral("contains")).toString());
   if (settings.contains(QStringLiteral("in")))
     RestoreEditText(typecombo_, settings.value(QStringLiteral("in")).toString());
   if (settings.contains(QStringLiteral("location")))
     dirNames_->setText(settings.value(QStringLiteral("location")).toString());
   for (QCheckBox* box : findChildren<QCheckBox*>()) {
-    const QString key = QStringLiteral("checks/") + box->objectName();
+    const QString key = CheckKey(box);
     if (IsKeptCheckBox(box) && settings.contains(key)) box->setChecked(settings.value(key).toBool());
   }
   RestoreIndex(settings, QStringLiteral("dateStamp"), comboBox3_);
@@ -160,6 +172,7 @@ void TForm1::SaveSettings() {
   QString directions;
   for (bool descending : directions_) directions += descending ? QLatin1Char('1') : QLatin1Char('0');
   settings.setValue(QStringLiteral("sortDirections"), directions);
+  settings.setValue(QStringLiteral("previewSplitter"), resultSplitter_->saveState());
   settings.endGroup();
 
   settings.beginGroup(QStringLiteral("history"));
@@ -174,7 +187,7 @@ void TForm1::SaveSettings() {
   settings.setValue(QStringLiteral("in"), typecombo_->currentText());
   settings.setValue(QStringLiteral("location"), dirNames_->text());
   for (const QCheckBox* box : findChildren<QCheckBox*>())
-    if (IsKeptCheckBox(box)) settings.setValue(QStringLiteral("checks/") + box->objectName(), box->isChecked());
+    if (IsKeptCheckBox(box)) settings.setValue(CheckKey(box), box->isChecked());
   settings.setValue(QStringLiteral("dateStamp"), comboBox3_->currentIndex());
   settings.setValue(QStringLiteral("dateRelation"), comboBox2_->currentIndex());
   settings.setValue(QStringLiteral("date1"), dateTimePicker1_->dateTime().toString(Qt::ISODate));

@@ -1,6 +1,7 @@
 // The virtual result table.
 #include "ui/ResultModel.h"
 
+#include <QDateTime>
 #include <QMimeData>
 #include <QStringDecoder>
 #include <QUrl>
@@ -19,6 +20,18 @@ QString DisplayText(const std::string& bytes) {
   return text;
 }
 
+QString MatchText(const engine::TextMatch& match) {
+  QString text = DisplayText(engine::PlaceText(match) + ": " + match.text);
+  for (QChar& c : text)
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = QLatin1Char(' ');
+  return text;
+}
+
+QString ModifiedText(std::int64_t seconds) {
+  if (seconds == 0) return {};
+  return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+}
+
 TResultModel::TResultModel(const engine::ResultStore& store, QObject* parent)
     : QAbstractTableModel(parent), store_(store) {}
 
@@ -34,6 +47,8 @@ QString TResultModel::Caption(int column) {
     case kNameColumn: return QStringLiteral("File Name");
     case kSizeColumn: return QStringLiteral("Size");
     case kPathColumn: return QStringLiteral("Path / Archive Name");
+    case kModifiedColumn: return QStringLiteral("Modified");
+    case kMatchColumn: return QStringLiteral("Match");
     default: return {};
   }
 }
@@ -54,6 +69,8 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
     case kNameColumn: return DisplayText(row.Name);
     case kSizeColumn: return DisplayText(row.Size);
     case kPathColumn: return DisplayText(row.Path);
+    case kModifiedColumn: return ModifiedText(row.Modified);
+    case kMatchColumn: return row.Matches.empty() ? QString() : MatchText(row.Matches.front());
     default: return {};
   }
 }

@@ -20,7 +20,15 @@ namespace tessaly::ui {
 class TResultModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { kNameColumn = 0, kSizeColumn = 1, kPathColumn = 2, kColumnCount = 3 };
+  // Modified and Match are shown for a search with a content text only.
+  enum Column {
+    kNameColumn = 0,
+    kSizeColumn = 1,
+    kPathColumn = 2,
+    kModifiedColumn = 3,
+    kMatchColumn = 4,
+    kColumnCount = 5
+  };
 
   // The store must outlive the model.
   explicit TResultModel(const engine::ResultStore& store, QObject* parent = nullptr);
@@ -46,7 +54,7 @@ class TResultModel : public QAbstractTableModel {
   // Row `row` of the store (an empty row past its end).
   engine::ItemData RowAt(int row) const;
 
-  // "File Name", "Size", "Path / Archive Name".
+  // "File Name", "Size", "Path / Archive Name", "Modified", "Match".
   static QString Caption(int column);
 
  private:
@@ -56,6 +64,13 @@ class TResultModel : public QAbstractTableModel {
   mutable int cachedRow_ = -1;
   mutable engine::ItemData cached_;
 };
+
+// The first matching line as the Match column shows it: its place, ": "
+// and the line (control characters as blanks).
+QString MatchText(const engine::TextMatch& match);
+// A last-write time as the Modified column shows it (local time); empty
+// for 0.
+QString ModifiedText(std::int64_t seconds);
 
 // A text of the core (UTF-8 bytes) for display; bytes that are not valid
 // UTF-8 are read in the local 8-bit encoding.

@@ -23,9 +23,10 @@ TEST(SearchOptions, DefaultsAreTheWindowsDefaults) {
 }
 
 TEST(SearchOptions, FieldRules) {
-  // The colon is dropped, as the window's fields never receive it.
+  // The colon is dropped from the name, as the window's name field never
+  // receives it; the text to find keeps it (10:30, a URL, a pattern).
   EXPECT_EQ(Parse({"-n", "c:\\docs"}).criteria.nameText, "c\\docs");
-  EXPECT_EQ(Parse({"-c", "a:b"}).criteria.containsText, "ab");
+  EXPECT_EQ(Parse({"-c", "10:30"}).criteria.containsText, "10:30");
   // A dot in the name moves the rest into the types, upper-cased.
   SearchOptions o = Parse({"-n", "report.pdf"});
   EXPECT_EQ(o.criteria.nameText, "report");
@@ -39,6 +40,19 @@ TEST(SearchOptions, FieldRules) {
     EXPECT_STREQ(e.what(), ". is not allowed here!");
   }
   EXPECT_EQ(Parse({"-t", "pdf;doc"}).criteria.typeText, "PDF;DOC");
+}
+
+TEST(SearchOptions, MatchModes) {
+  const SearchOptions plain = Parse({"-c", "x"});
+  EXPECT_FALSE(plain.criteria.regex || plain.criteria.wholeWords || plain.criteria.allWords);
+  EXPECT_EQ(plain.matchLines, 0u);
+  EXPECT_EQ(plain.criteria.matchLines, 1u);  // the first match is always kept
+  const SearchOptions o = Parse({"--regex", "-w", "--all-words", "--matches"});
+  EXPECT_TRUE(o.criteria.regex && o.criteria.wholeWords && o.criteria.allWords);
+  EXPECT_EQ(o.matchLines, 5u);
+  EXPECT_EQ(Parse({"--whole-words"}).criteria.wholeWords, true);
+  EXPECT_EQ(Parse({"--max-matches", "12"}).criteria.matchLines, 12u);
+  for (const char* bad : {"0", "201", "x", ""}) EXPECT_THROW(Parse({"--max-matches", bad}), UsageError) << bad;
 }
 
 TEST(SearchOptions, FiltersAndArchives) {

@@ -98,3 +98,47 @@ TEST_F(ParallelSearchTest, StopEndsEveryConversionAndLeavesNoFileBehind) {
 
 }  // namespace
 }  // namespace tessaly::engine
+
+namespace tessaly::engine {
+namespace {
+
+// Every match mode lists the same rows, in the same order, with the same
+// lines, on workers as on one thread.
+TEST_F(ParallelSearchTest, EveryModeListsWhatOneThreadLists) {
+  fs::create_directory(Path("words"));
+  const char* texts[] = {"a survey of the harbour\n", "the harbour alone\n", "concatenate\n", "the cat.\n",
+                         "paid invoice-2024\n",       "inv0ice-2025 due\n",  "x\ny\nharbour cat\n"};
+  for (int i = 0; i < 60; ++i) Write("words/f" + std::to_string(i) + ".txt", std::string(i, '\n') + texts[i % 7]);
+  struct Mode {
+    const char* text;
+    bool regex, whole, all;
+  };
+  for (const Mode& m : {Mode{"harbour", false, false, false}, Mode{"inv[o0]ice-20(24|25)", true, false, false},
+                        Mode{"cat", false, true, false}, Mode{"harbour survey", false, false, true}}) {
+    std::vector<std::vector<ItemData>> results;
+    for (unsigned jobs : {1u, 4u}) {
+      SearchCriteria criteria;
+      criteria.locationText = Path("words");
+      criteria.containsText = m.text;
+      criteria.regex = m.regex;
+      criteria.wholeWords = m.whole;
+      criteria.allWords = m.all;
+      criteria.jobs = jobs;
+      criteria.Derive();
+      ResultStore store;
+      test::RecordingHost host;
+      {
+        TSearchThread search(criteria, store, host);
+        search.Join();
+      }
+      std::vector<ItemData> rows;
+      for (std::size_t i = 0; i < store.Count(); ++i) rows.push_back(store.Row(i));
+      results.push_back(std::move(rows));
+    }
+    EXPECT_FALSE(results[0].empty()) << m.text;
+    EXPECT_EQ(results[0], results[1]) << m.text;
+  }
+}
+
+}  // namespace
+}  // namespace tessaly::engine

@@ -88,3 +88,36 @@ TEST(UnreadableList, CountsEveryEntryKeepsTenThousand) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Report, MatchingLinesUnderEachHit) {
+  ResultStore s;
+  ItemData memo{"memo.txt", "1 Kb", "/d"};
+  TextMatch first, second;
+  first.line = 3;
+  first.text = "the quarterly\tresults\x01";
+  second.partKind = tessaly::extract::PartKind::Sheet;
+  second.part = 1;
+  second.partName = "One";
+  second.line = 2;
+  second.text = "quarterly";
+  memo.Matches = {first, second};
+  s.AddHit(memo);
+  s.AddHit({"plain.txt", "1 Kb", "/d"});
+  const ReportConditions with{"/d", "", "quarterly", "Full-Text", "TXT", true, 1};
+  std::ostringstream out;
+  WriteReport(out, with, s);
+  // One line asked for: the first; control characters but the tab as `?`.
+  EXPECT_NE(out.str().find("memo.txt    1 Kb       /d\r\n\tline 3: the quarterly\tresults?\r\nplain.txt"),
+            std::string::npos)
+      << out.str();
+  std::ostringstream two, none;
+  WriteReport(two, {"/d", "", "quarterly", "Full-Text", "TXT", true, 5}, s);
+  EXPECT_NE(two.str().find("?\r\n\tsheet One, line 2: quarterly\r\nplain.txt"), std::string::npos) << two.str();
+  // Without the option the rows stand alone, as always.
+  WriteReport(none, {"/d", "", "quarterly", "Full-Text", "TXT", true}, s);
+  EXPECT_EQ(none.str().find('\t'), std::string::npos);
+}
+
+}  // namespace

@@ -128,7 +128,7 @@ TEST_F(FormTest, DefaultsAtCreation) {
       {"optFormatCab", false}, {"optFormatAce", false}, {"optFormatArj", false}, {"optFormatArc", false},
       {"optFormatLzh", false}, {"optFormatTar", false}, {"optFormatSFX", false}, {"optFormatZoo", true},
       {"optFormat7z", false},  {"optFormatIso", false}, {"optFormatGz", false},
-      {"searchpdfs", true},    {"optAllFiles", true},   {"fuzzyCheckBox", true}, {"Regulars", true},
+      {"searchpdfs", true},    {"optAllFiles", true},   {"fuzzyCheckBox", true}, {"Regulars", false},
       {"suiCheckBox5", false}, {"CheckBox2", true},     {"CheckBox7", true},     {"CheckBox8", false},
       {"CheckBox9", false}};
   for (const auto& [name, checked] : boxes) EXPECT_EQ(Check(name)->isChecked(), checked) << name;
@@ -155,16 +155,19 @@ TEST_F(FormTest, DefaultsAtCreation) {
   }
   EXPECT_FALSE(form->Timer1().isActive());
   EXPECT_FALSE(form->ConversionTimeout().IsActive());
-  EXPECT_EQ(form->Model().columnCount(), 3);
+  EXPECT_EQ(form->Model().columnCount(), 5);
   EXPECT_EQ(form->Model().headerData(2, Qt::Horizontal).toString(), "Path / Archive Name");
+  // Match and Modified show only after a search with a content text.
+  EXPECT_TRUE(form->Results().isColumnHidden(TResultModel::kModifiedColumn));
+  EXPECT_TRUE(form->Results().isColumnHidden(TResultModel::kMatchColumn));
 }
 
-TEST_F(FormTest, ColonFilterAppliesToTheThreeSearchFields) {
+TEST_F(FormTest, ColonFilterAppliesToTheNameAndTypeFields) {
   // Keys reach a combo box field through the combo box, which has the focus.
   QTest::keyClicks(Combo("fileNamesList"), "c:\\docs");
   EXPECT_EQ(Edit("fileNames")->text(), "c\\docs");
-  QTest::keyClicks(Edit("Contains"), "a:b");
-  EXPECT_EQ(Edit("Contains")->text(), "ab");
+  QTest::keyClicks(Edit("Contains"), "10:30");
+  EXPECT_EQ(Edit("Contains")->text(), "10:30");  // a text to find keeps it
   Combo("fileTypes")->setEditText("");
   QTest::keyClicks(Combo("fileTypes"), "p:df");
   EXPECT_EQ(Combo("fileTypes")->currentText(), "PDF");  // typed letters show in upper case
