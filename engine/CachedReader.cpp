@@ -119,7 +119,12 @@ ReadOutcome ReadThroughCache(SearchContext& context, TDocumentSource& source, Do
 
   const std::int64_t start = cache::WallClockNs();
   TeeSink tee(context, sink);
+  // The whole text is kept, so a paged reader must not end at the
+  // consumer's first hit.
+  const bool wholeBefore = context.wholeText;
+  context.wholeText = true;
   const ReadOutcome outcome = read(tee);
+  context.wholeText = wholeBefore;
   const std::optional<CachedVerdict> verdict = KeptVerdict(outcome.cause);
   if (!outcome.stopped && !context.Stopped() && verdict && tee.Complete() && cache::IsSettled(key.file, start)) {
     // The converter read the file by its path: the path must still name the

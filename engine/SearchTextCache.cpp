@@ -32,7 +32,8 @@ std::string ProgramIdentity(const std::string& name, const std::string& options)
          ":" + std::to_string(id.modifiedNs) + ":" + std::to_string(id.changedNs) + "\n" + options;
 }
 
-TSearchTextCache::TSearchTextCache(cache::TCacheOptions options) : store_(std::move(options)) {}
+TSearchTextCache::TSearchTextCache(cache::TCacheOptions options, std::string pdfHelper)
+    : store_(std::move(options)), helperProgram_(std::move(pdfHelper)) {}
 
 const std::string& TSearchTextCache::ConverterIdentity(DocumentKind kind) {
   static const std::string kNone;
@@ -47,6 +48,9 @@ const std::string& TSearchTextCache::ConverterIdentity(DocumentKind kind) {
     std::string options;
     for (const std::string_view o : info.options) options += std::string(o) + " ";
     id = ProgramIdentity(std::string(info.program), options);
+    // PDF text comes from our helper or, without it, from pdftotext: both
+    // programs belong to the key, so an upgrade of either is a new key.
+    if (kind == DocumentKind::Pdf && !id->empty() && !helperProgram_.empty()) *id += "\n" + ProgramIdentity(helperProgram_, "");
   }
   return *id;
 }

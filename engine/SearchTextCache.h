@@ -16,7 +16,9 @@ namespace tessaly::engine {
 
 class TSearchTextCache {
  public:
-  explicit TSearchTextCache(cache::TCacheOptions options = {});
+  // `pdfHelper`: the PDF text helper program the search uses (empty when
+  // it reads PDF text through pdftotext only).
+  explicit TSearchTextCache(cache::TCacheOptions options = {}, std::string pdfHelper = {});
 
   cache::TTextCache& Store() { return store_; }
 
@@ -31,6 +33,7 @@ class TSearchTextCache {
   cache::TTextCache store_;
   std::mutex mutex_;
   std::array<std::optional<std::string>, 16> identities_;
+  std::string helperProgram_;
 };
 
 // ConverterIdentity's text for a program `name` with `options`, looked up

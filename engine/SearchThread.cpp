@@ -36,7 +36,8 @@ void TSearchThread::Execute() {
     // context ends, after the search's last report to the host.
     cache::TCacheOptions options;
     if (criteria_.cacheBytes > 0) options.maxBytes = criteria_.cacheBytes;
-    context.textCache = std::make_shared<TSearchTextCache>(std::move(options));
+    context.textCache = std::make_shared<TSearchTextCache>(
+        std::move(options), criteria_.pdfText == PdfTextRoute::Helper ? criteria_.pdfTextHelper : std::string());
   }
   std::string missingFolders;
   ClearMissingConverters();

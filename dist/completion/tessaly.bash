@@ -8,7 +8,8 @@ _tessaly() {
     # The options of each mode, as `tessaly --help` lists them.
     local window_opts="--search-now --choose-folder --search --details --cache --help --version"
     local search_opts="-l --location -n --name -t --types --exact -c --contains --in
-        -s --case-sensitive --no-folders --no-pdf -a --archives
+        -s --case-sensitive --regex -w --whole-words --all-words --matches --max-matches --pdf-text
+        --no-folders --no-pdf -a --archives
         --smaller-or-equal --bigger-or-equal --date --between --after --before --same
         --sort --descending --rows --unreadable --timeout -j --jobs --walk-threads --walk-timeout
         -o --report --no-cache --cache-size"
@@ -78,13 +79,17 @@ _tessaly() {
             COMPREPLY=($(compgen -W "name size path" -- "$cur"))
             return
             ;;
+        --pdf-text)
+            COMPREPLY=($(compgen -W "helper pdftotext" -- "$cur"))
+            return
+            ;;
         -o | --report)
             _filedir
             return
             ;;
         -n | --name | -t | --types | -c | --contains | --smaller-or-equal | --bigger-or-equal | \
             --between | --after | --before | --same | --timeout | -j | --jobs | --walk-threads | --walk-timeout | \
-            --cache-size)
+            --cache-size | --max-matches)
             return
             ;;
     esac

@@ -111,7 +111,7 @@ class ConsoleCache : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   std::vector<std::string> SearchArgs(const std::string& word) const {
-    return {"--search", "-l", root_ + "/docs", "-t", "PDF", "-c", word, "--rows", "--sort", "name"};
+    return {"--search", "-l", root_ + "/docs", "-t", "PDF", "-c", word, "--rows", "--sort", "name", "--pdf-text", "pdftotext"};
   }
   RunResult Search(const std::string& word, std::vector<std::string> extra = {}) {
     std::vector<std::string> args = SearchArgs(word);

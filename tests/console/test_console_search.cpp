@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "RunTessaly.h"
+#include "tests/extract/ZipWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -187,6 +188,10 @@ TEST_F(ConsoleSearch, SameRowsAndUnreadableListWithOneJobAndWithFour) {
     }
     if (f < 2) std::ofstream(dir / "stuck.doc") << "harbour";
     fs::copy_file(zip, dir / "tree.zip");
+    // A member is listed for the text only when it holds it.
+    std::ofstream(dir / "notes.zip") << tessaly::test::MakeZip(
+        {{"quay/harbour-note.txt", "the harbour wall", 0, 0xEC77C628, 16},
+         {"quay/other.txt", "nothing here", 0, 0x31C1D993, 12}});  // stored, with their CRC-32 and size
     std::ofstream(dir / "cut.zip") << zipBytes.substr(0, 200);
     fs::copy_file(fs::path(TESSALY_TEST_DATA) / "archives" / "gnu.tar", top / "a.tar");
     fs::copy_file(fs::path(TESSALY_TEST_DATA) / "pdf" / "gs-smith.pdf", dir / "smith.pdf");
@@ -244,8 +249,9 @@ TEST_F(ConsoleSearch, SameRowsAndUnreadableListWithOneJobAndWithFour) {
                                   "-c", "harbour", "-a", "zip,tar", "--timeout", "1", "--jobs", "4", "--pdf-text",
                                   "pdftotext"},
                                  path.c_str());
-  for (const char* part : {"slow1.doc\t", "mid0.pdf\t", "[folder]", "report.pdf\t", "notes.txt\t"})
+  for (const char* part : {"slow1.doc\t", "mid0.pdf\t", "[folder]", "quay/harbour-note.txt\t"})
     EXPECT_NE(full.out.find(part), std::string::npos) << part;
+  for (const char* part : {"report.pdf\t", "quay/other.txt\t"}) EXPECT_EQ(full.out.find(part), std::string::npos) << part;
   for (const char* part : {"converter failed\t", "damaged\t", "timed out\t", "cut.zip\n", "xls2csv"})
     EXPECT_NE(full.err.find(part), std::string::npos) << part << "\n" << full.err;
 }
