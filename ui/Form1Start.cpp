@@ -18,7 +18,13 @@ void TForm1::TakeStartRequest(const TStartRequest& request) {
     dirNames_->setText(*folder);
   }
   if (!request.searchNow) return;
-  if (searchRunning_) cmdSearchClick();  // stops the running search
+  if (searchRunning_) {
+    cmdSearchClick();  // stops the running search
+    // The stopped search ends within a moment (a blocked listing is let
+    // go); it is waited for so that it cannot touch the result list of the
+    // search that follows.
+    JoinSearchThreads();
+  }
   cmdSearchClick();
 }
 
