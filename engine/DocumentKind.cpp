@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/DocumentSource.h"
+#include "engine/TextDecoder.h"
 #include "extract/CompoundFile.h"
 #include "extract/OfficePackage.h"
 
@@ -114,35 +115,6 @@ bool IsControl(unsigned char c) {
 // text may hold: a few in a hundred (terminal logs, old mail).
 bool FewControls(std::size_t controls, std::size_t size) { return controls * 32 <= size; }
 
-// Length of the valid UTF-8 sequence at `at`, 0 when invalid; `cut` is set
-// when the sequence runs past the end of `b`.
-std::size_t Utf8SequenceAt(std::string_view b, std::size_t at, bool& cut) {
-  const auto c = static_cast<unsigned char>(b[at]);
-  cut = false;
-  std::size_t length;
-  unsigned char lo = 0x80, hi = 0xBF;
-  if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) length = 2;
-  else if (c >= 0xE0 && c <= 0xEF) {
-    length = 3;
-    if (c == 0xE0) lo = 0xA0;
-    if (c == 0xED) hi = 0x9F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    length = 4;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-  } else return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if (at + k >= b.size()) {
-      cut = true;
-      return 0;
-    }
-    const auto t = static_cast<unsigned char>(b[at + k]);
-    if (t < (k == 1 ? lo : 0x80) || t > (k == 1 ? hi : 0xBF)) return 0;
-  }
-  return length;
-}
-
 // UTF-16 without a byte order mark: mostly-ASCII text has a zero byte in
 // every other place, on the high byte's side of each unit.
 std::optional<TextEncoding> Utf16Pattern(std::string_view b) {
@@ -223,11 +195,9 @@ std::optional<KindDecision> TextKindOf(std::string_view b, bool atEnd) {
       ++i;
       continue;
     }
-    bool cut = false;
-    const std::size_t length = Utf8SequenceAt(b, i, cut);
-    if (length == 0) {
-      // A sequence cut by the block's end is no fault of the text.
-      if (cut && !atEnd) break;
+    const std::size_t length = Utf8SequenceAt(b, i);
+    if (length == kUtf8Cut && !atEnd) break;  // cut by the block's end: no fault of the text
+    if (length == 0 || length == kUtf8Cut) {
       utf8 = false;
       ++i;
       continue;

@@ -22,9 +22,9 @@ bool AllAscii(std::string_view s) {
   return true;
 }
 
-// Length of the valid UTF-8 sequence at `at`: 0 when the bytes there start
-// none, SIZE_MAX when they may, but the text ends first.
-std::size_t SequenceAt(std::string_view b, std::size_t at) {
+}  // namespace
+
+std::size_t Utf8SequenceAt(std::string_view b, std::size_t at) {
   const auto c = static_cast<unsigned char>(b[at]);
   if (c < 0x80) return 1;
   std::size_t length;
@@ -40,12 +40,14 @@ std::size_t SequenceAt(std::string_view b, std::size_t at) {
     if (c == 0xF4) hi = 0x8F;
   } else return 0;
   for (std::size_t k = 1; k < length; ++k) {
-    if (at + k >= b.size()) return SIZE_MAX;
+    if (at + k >= b.size()) return kUtf8Cut;
     const auto t = static_cast<unsigned char>(b[at + k]);
     if (t < (k == 1 ? lo : 0x80) || t > (k == 1 ? hi : 0xBF)) return 0;
   }
   return length;
 }
+
+namespace {
 
 void Append1252(std::string& out, unsigned char byte) {
   platform::AppendUtf8(out, platform::Windows1252ToCodePoint(byte));
@@ -82,15 +84,15 @@ std::string_view TTextDecoder::DecodeUtf8(std::string_view piece) {
   }
   std::size_t i = 0;
   while (i < text.size()) {
-    const std::size_t length = SequenceAt(text, i);
-    if (length == 0 || length == SIZE_MAX) break;
+    const std::size_t length = Utf8SequenceAt(text, i);
+    if (length == 0 || length == kUtf8Cut) break;
     i += length;
   }
   if (i == text.size() && joined.empty()) return piece;  // valid UTF-8: as it is
   out_.assign(text.substr(0, i));
   while (i < text.size()) {
-    const std::size_t length = SequenceAt(text, i);
-    if (length == SIZE_MAX) {
+    const std::size_t length = Utf8SequenceAt(text, i);
+    if (length == kUtf8Cut) {
       carry_.assign(text.substr(i));
       break;
     }

@@ -13,6 +13,11 @@
 
 namespace tessaly::engine {
 
+// Length of the valid UTF-8 sequence at `at` of `b`: 0 when the bytes there
+// start none, kUtf8Cut when they may but `b` ends first.
+inline constexpr std::size_t kUtf8Cut = static_cast<std::size_t>(-1);
+std::size_t Utf8SequenceAt(std::string_view b, std::size_t at);
+
 class TTextDecoder {
  public:
   explicit TTextDecoder(TextEncoding encoding) : encoding_(encoding) {}
